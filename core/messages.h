@@ -1,0 +1,48 @@
+// The fixed English texts the program shows, and the one formatting rule
+// they share: %1, %2, ... stand for the arguments in order.
+#pragma once
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+namespace quillbox {
+
+// Caption of the note window's own message boxes.
+inline constexpr std::string_view kNoteMessageCaption = "MEMO!";
+
+inline constexpr std::string_view kGetPathFailed = "GetPath failed!";
+inline constexpr std::string_view kPathNotFound = "Path not found.";
+
+// Read errors while a note loads (%1: the file's full path).
+inline constexpr std::string_view kReadErrorText = "An unknown error occurred while accessing %1.";
+inline constexpr std::string_view kSeekErrorText = "Seek failed on %1";
+
+// Replaces %1 to %9 by the arguments (a missing argument by nothing); "%%"
+// is one '%'; any other '%' stays as it is. The arguments are not scanned
+// again, so a path holding "%2" is shown as it is.
+std::string FormatText(std::string_view pattern, std::initializer_list<std::string_view> arguments);
+
+// What the user gives up when a save fails and they choose not to retry.
+// kQuitting: the window is going whatever the user says (the run was ended
+// from outside), so there is no "keep the note open".
+enum class SaveMoment { kClosing, kSwitchingNotes, kEndingSession, kQuitting };
+
+// The question shown when the note cannot be saved into `path` for `reason`
+// (the system's text for the error): Yes retries, No goes on without saving,
+// Cancel keeps the note open.
+std::string SaveFailedText(std::string_view path, std::string_view reason, SaveMoment moment);
+
+// Shown when a note's file exists but could not be read: the window will not
+// save into it, so its content stays as it is.
+std::string UnreadableNoteText(std::string_view path, std::string_view reason);
+
+// The question shown when text typed into a note whose file could not be read
+// is about to be given up: OK goes on without saving, Cancel keeps it open.
+std::string UnsavedUnreadableNoteText(std::string_view path, SaveMoment moment);
+
+// The application's title from the program file's path: its name without
+// folder and extension ("C:\Apps\Quillbox.exe" gives "Quillbox").
+std::string_view ApplicationTitle(std::string_view module_path);
+
+}  // namespace quillbox

@@ -1,0 +1,151 @@
+#include "core/note_codec.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstddef>
+#include <cstring>
+#include <limits>
+#include <optional>
+
+namespace quillbox {
+namespace {
+
+constexpr char kCtrlZ = '\x1A';
+constexpr int kNumberFieldCount = 5;
+
+void AppendNumberLine(std::string& out, std::int32_t value) {
+  char digits[16];
+  const auto result = std::to_chars(digits, digits + sizeof digits, value);
+  out.append(digits, result.ptr);
+  out.append("\r\n");
+}
+
+// Walks the content as the text-mode reader sees it: a CR LF pair is one LF.
+class TextModeCursor {
+ public:
+  explicit TextModeCursor(std::string_view content) : content_(content) {}
+
+  bool AtEnd() const { return pos_ >= content_.size(); }
+  std::size_t position() const { return pos_; }
+
+  char Peek() const { return IsCrLf() ? '\n' : content_[pos_]; }
+  void Advance() { pos_ += IsCrLf() ? 2 : 1; }
+
+ private:
+  bool IsCrLf() const {
+    return content_[pos_] == '\r' && pos_ + 1 < content_.size() && content_[pos_ + 1] == '\n';
+  }
+
+  std::string_view content_;
+  std::size_t pos_ = 0;
+};
+
+bool IsFieldSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+// Reads one number line, or nothing when the content ran out before it.
+// Whatever follows the digits is skipped up to and including the line's LF.
+std::optional<std::int32_t> ReadNumberField(TextModeCursor& cursor) {
+  while (!cursor.AtEnd() && cursor.Peek() == '\n') cursor.Advance();
+  if (cursor.AtEnd()) return std::nullopt;
+
+  while (!cursor.AtEnd() && IsFieldSpace(cursor.Peek())) cursor.Advance();
+  bool negative = false;
+  if (!cursor.AtEnd() && (cursor.Peek() == '+' || cursor.Peek() == '-')) {
+    negative = cursor.Peek() == '-';
+    cursor.Advance();
+  }
+  // One past INT32_MAX is enough to know the value saturates either way, and
+  // stopping there keeps the accumulator far from overflow.
+  constexpr std::int64_t kCap = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
+  std::int64_t magnitude = 0;
+  while (!cursor.AtEnd() && cursor.Peek() >= '0' && cursor.Peek() <= '9') {
+    magnitude = std::min(kCap, magnitude * 10 + (cursor.Peek() - '0'));
+    cursor.Advance();
+  }
+  while (!cursor.AtEnd()) {
+    const bool line_end = cursor.Peek() == '\n';
+    cursor.Advance();
+    if (line_end) break;
+  }
+
+  const std::int64_t value = negative ? -magnitude : magnitude;
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+      value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+}
+
+// Text-mode reading turns CR LF into LF and the edit control wants CR LF
+// back, so only a bare LF changes: it gains a CR.
+std::string RestoreCrLf(std::string_view text) {
+  std::size_t bare_line_feeds = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) ++bare_line_feeds;
+  }
+  std::string out;
+  out.reserve(text.size() + bare_line_feeds);
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const void* found = std::memchr(text.data() + pos, '\n', text.size() - pos);
+    const std::size_t lf =
+        found ? static_cast<std::size_t>(static_cast<const char*>(found) - text.data()) : text.size();
+    out.append(text.data() + pos, lf - pos);
+    if (lf == text.size()) break;
+    if (lf == 0 || text[lf - 1] != '\r') out.push_back('\r');
+    out.push_back('\n');
+    pos = lf + 1;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string EncodeNote(const NoteGeometry& geometry, std::string_view text) {
+  std::string out;
+  out.reserve(5 * 13 + text.size() + static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
+  AppendNumberLine(out, kNoteFileTag);
+  AppendNumberLine(out, geometry.left);
+  AppendNumberLine(out, geometry.top);
+  AppendNumberLine(out, geometry.width);
+  AppendNumberLine(out, geometry.height);
+
+  // Ctrl-Z is dropped before line breaks are looked at, so a CR Ctrl-Z LF
+  // comes back as the CR LF the reader will see rather than CR CR LF.
+  // `out` always ends with the header's LF here, so back() is safe.
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::size_t run_end = pos;
+    while (run_end < text.size() && text[run_end] != '\n' && text[run_end] != kCtrlZ) ++run_end;
+    out.append(text.data() + pos, run_end - pos);
+    if (run_end == text.size()) break;
+    if (text[run_end] == '\n') {
+      if (out.back() != '\r') out.push_back('\r');
+      out.push_back('\n');
+    }
+    pos = run_end + 1;
+  }
+  return out;
+}
+
+DecodedNote DecodeNote(std::string_view file_bytes) {
+  // The text-mode reader stops at Ctrl-Z and the loader at the first zero
+  // byte; whichever comes first ends the content.
+  const std::size_t end = std::min(file_bytes.find(kCtrlZ), file_bytes.find('\0'));
+  const std::string_view content = file_bytes.substr(0, end);
+
+  DecodedNote note;
+  TextModeCursor cursor(content);
+  std::int32_t* const fields[kNumberFieldCount] = {&note.tag, &note.geometry.left, &note.geometry.top,
+                                                   &note.geometry.width, &note.geometry.height};
+  for (std::int32_t* field : fields) {
+    const std::optional<std::int32_t> value = ReadNumberField(cursor);
+    if (!value) return note;
+    *field = *value;
+  }
+  // The height line may have ended with the content instead of an LF; then
+  // position() is the end and the text is empty.
+  note.text = RestoreCrLf(content.substr(cursor.position()));
+  return note;
+}
+
+}  // namespace quillbox

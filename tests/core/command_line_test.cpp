@@ -1,0 +1,57 @@
+#include "core/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace quillbox {
+
+using namespace std::string_literals;
+
+TEST(SplitArguments, BackslashAndQuoteRulesMatchTheRuntime) {
+  const std::pair<std::string, std::vector<std::string>> cases[] = {
+      {"  a\tb  c  ", {"a", "b", "c"}},
+      {R"(a"b c"d)", {"ab cd"}},
+      {R"(a\\\"b)", {R"(a\"b)"}},
+      {R"("a\\" b)", {R"(a\)", "b"}},
+      {R"(\\server\share a\b)", {R"(\\server\share)", R"(a\b)"}},
+      {R"("a""b" c)", {R"(a"b)", "c"}},
+      {R"("" x)", {"", "x"}},
+      {R"(x "open to the end )", {"x", "open to the end "}},
+  };
+  for (const auto& [line, expected] : cases) EXPECT_EQ(SplitArguments(line), expected) << line;
+}
+
+TEST(ParseArguments, LaterSwitchWinsAndOnlyNamedSwitchesIgnoreCase) {
+  const ParsedCommandLine parsed = ParseArguments({"/p", "a.note", "-EMBEDDING", "/Dde", "-dde", "/PT", "b.note"});
+  EXPECT_EQ(parsed.command, ShellCommand::kDde);
+  EXPECT_EQ(parsed.file_name, "a.note");
+  EXPECT_TRUE(parsed.embedding && !parsed.automation);
+}
+
+TEST(ChooseNote, PathComesFromRawTailUnlessQuoted) {
+  const std::tuple<std::string, bool, std::string> cases[] = {
+      {R"("C:\Apps\Quillbox.exe" "C:\My Notes\a.note")", true, R"(C:\My Notes\a.note)"},
+      {R"("C:\Apps\Quillbox.exe" C:\My Notes\a.note)", true, R"(C:\My Notes\a.note)"},
+      {"Quillbox.exe a.note b.note", true, "a.note b.note"},
+      {R"(C:\Program Files\Quillbox.exe C:\n\a.note)", true, R"(Files\Quillbox.exe C:\n\a.note)"},
+      {"Quillbox.exe /x a.note", true, "/x a.note"},
+      {"Quillbox.exe /P a.note", true, "/P a.note"},
+      {"Quillbox.exe a.note  ", true, "a.note  "},
+      {"Quillbox.exe /p a.note", false, ""},
+      {"Quillbox.exe -pt a.note printer", false, ""},
+      {"Quillbox.exe /Unregister /UNREGSERVER a.note", false, ""},
+      {R"("C:\Apps\Quillbox.exe"   )", false, ""},
+  };
+  for (const auto& [line, open, path] : cases) {
+    const NoteRequest request = ChooseNote(line);
+    EXPECT_EQ(request.open, open) << line;
+    EXPECT_EQ(request.path, path) << line;
+  }
+  EXPECT_EQ(RawCommandTail("Quillbox.exe\x01 \x1F" "a b "), "a b ") << "control bytes are blanks to the shell";
+  EXPECT_EQ(RawCommandTail("Quillbox.exe a\0b"s), "a");
+}
+
+}  // namespace quillbox

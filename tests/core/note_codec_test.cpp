@@ -1,0 +1,75 @@
+#include "core/note_codec.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <random>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+namespace quillbox {
+
+using namespace std::string_literals;
+constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+
+TEST(NoteCodec, ExampleFileIsExactBothWays) {
+  const std::string file = "1001\r\n100\r\n80\r\n220\r\n260\r\nBuy milk\r\n\r\nCall the office";
+  ASSERT_EQ(file.size(), 52u);
+  EXPECT_EQ(EncodeNote({100, 80, 220, 260}, "Buy milk\r\n\r\nCall the office"), file);
+  const DecodedNote note = DecodeNote(file);
+  EXPECT_EQ(note.tag, 1001);
+  EXPECT_EQ(note.geometry, (NoteGeometry{100, 80, 220, 260}));
+  EXPECT_EQ(note.text, "Buy milk\r\n\r\nCall the office");
+  EXPECT_EQ(EncodeNote({1, 2, 3, 260}, ""), "1001\r\n1\r\n2\r\n3\r\n260\r\n");
+}
+
+TEST(NoteCodec, LooseFilesReadAsTheOldReaderDid) {
+  const std::tuple<std::string, NoteGeometry, std::string> cases[] = {
+      {"abc\r\n1\r\n2\r\n3\r\n4\r\nt", {1, 2, 3, 4}, "t"},
+      {"1001\n-1\n2\n3\n4\n\nx\ny\n", {-1, 2, 3, 4}, "\r\nx\r\ny\r\n"},
+      {"1001\r\n10\r\n20\r\n", {10, 20, 0, 0}, ""},
+      {"1001\r\n1\r\n2\r\n3\r\n4", {1, 2, 3, 4}, ""},
+      {"1001\n12px\npx\n \t7\n+5\nt", {12, 0, 7, 5}, "t"},
+      {"\r\n\r\n1001\r\n\r\n1\r\n\n2\r\n3\r\n4\r\n\r\nt", {1, 2, 3, 4}, "\r\nt"},
+      {"1\n99999999999999999999\n-99999999999999999999\n18446744073709551617\n-2147483649\n", {kMax, kMin, kMax, kMin}, ""},
+      {"1\n2147483648\n-2147483648\n2147483647\n-18446744073709551617", {kMax, kMin, kMax, kMin}, ""},
+      {"1\n1\n2\n3\n4\nab\x1A" "cd\r\n", {1, 2, 3, 4}, "ab"},
+      {"1\n1\n2\x1A\n3\n4\n", {1, 2, 0, 0}, ""},
+      {"1\n1\n2\n3\n4\nab\0cd"s, {1, 2, 3, 4}, "ab"},
+  };
+  for (const auto& [file, geometry, text] : cases) {
+    const DecodedNote note = DecodeNote(file);
+    EXPECT_EQ(note.geometry, geometry) << file;
+    EXPECT_EQ(note.text, text) << file;
+  }
+}
+
+// Whatever is typed comes back once bare LFs have their CR and Ctrl-Z is
+// gone; Ctrl-Z must not be written, or the next load would cut the note.
+TEST(NoteCodec, SavedNotesReadBackUnchangedUpToNormalisation) {
+  std::vector<std::pair<NoteGeometry, std::string>> notes = {{{kMin, kMax, kMin, kMax}, ""},
+      {{-5, -1, 0, 7}, "end\r\n"}, {{1, 2, 3, 4}, "\r\n\r\ntwo blank lines first"}, {{1, 2, 3, 4}, "a\rb\r\r\n"}};
+  std::mt19937 random(20240601);
+  std::uniform_int_distribution<std::int32_t> any(kMin, kMax);
+  const std::string alphabet = "\r\n\r\n\x1A \tab-0123456789\x7F\x81\xFF";
+  while (notes.size() < 2000) {
+    std::string text(std::uniform_int_distribution<std::size_t>(0, 40)(random), ' ');
+    for (char& c : text) c = alphabet[std::uniform_int_distribution<std::size_t>(0, alphabet.size() - 1)(random)];
+    notes.push_back({{any(random), any(random), any(random), any(random)}, text});
+  }
+  for (const auto& [geometry, text] : notes) {
+    std::string expected;
+    for (const char c : text) {
+      if (c == '\n' && (expected.empty() || expected.back() != '\r')) expected.push_back('\r');
+      if (c != '\x1A') expected.push_back(c);
+    }
+    const DecodedNote note = DecodeNote(EncodeNote(geometry, text));
+    ASSERT_EQ(note.geometry, geometry);
+    ASSERT_EQ(note.text, expected) << text;
+  }
+}
+
+}  // namespace quillbox

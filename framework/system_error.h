@@ -1,0 +1,14 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace quillbox {
+
+// The system's own text for an error code ("Access is denied."), without
+// the trailing line break; a generic text with the number where the system
+// has none.
+std::string SystemErrorText(DWORD error);
+
+}  // namespace quillbox

@@ -1,0 +1,91 @@
+// The base of every window class of the program: a C++ object attached to a
+// window handle by taking over (subclassing) its window procedure, with a
+// per-class table that maps messages to handlers.
+#pragma once
+
+#include <windows.h>
+
+namespace quillbox {
+
+class Window {
+ public:
+  Window() = default;
+  Window(const Window&) = delete;
+  Window& operator=(const Window&) = delete;
+  virtual ~Window();
+
+  HWND hwnd() const noexcept { return hwnd_; }
+
+  // The object attached to a window, or null.
+  static Window* FromHandle(HWND hwnd) noexcept;
+
+  // The modal run offers each queued message to the window it is addressed
+  // to and then to that window's parents before dispatching it; returning
+  // true consumes the message.
+  virtual bool PreTranslateMessage(MSG& message);
+
+  // Takes over an existing window (a control of a dialog, say): from now on
+  // its messages reach this object first, and Default() passes them on to
+  // the window procedure it had. Fails for a window that already has an
+  // object attached.
+  bool Subclass(HWND hwnd);
+
+ protected:
+  // Handles one message; false leaves it to Default(). The message-map
+  // template below implements it from a class's table.
+  virtual bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
+
+  // The processing the window had before it was taken over, for the message
+  // being handled now.
+  LRESULT Default();
+
+  // Called after the window's last message; the object stays alive.
+  virtual void OnFinalMessage() {}
+
+ private:
+  static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam);
+  void Detach() noexcept;
+
+  struct CurrentMessage {
+    UINT message = 0;
+    WPARAM wparam = 0;
+    LPARAM lparam = 0;
+  };
+
+  HWND hwnd_ = nullptr;
+  WNDPROC previous_proc_ = nullptr;
+  CurrentMessage current_;
+};
+
+// Adds a message table to a window class: T declares
+//   static constexpr Entry kMessageMap[] = {{WM_SIZE, &T::OnSize}, ...};
+// with handlers LRESULT T::OnX(WPARAM, LPARAM). Messages not in the table go
+// to Base::OnMessage.
+template <class T, class Base>
+class WithMessageMap : public Base {
+ public:
+  using Base::Base;
+
+ protected:
+  struct Entry {
+    UINT message;
+    LRESULT (T::*handler)(WPARAM, LPARAM);
+  };
+
+  bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override {
+    for (const Entry& entry : T::kMessageMap) {
+      if (entry.message == message) {
+        result = (static_cast<T*>(this)->*entry.handler)(wparam, lparam);
+        return true;
+      }
+    }
+    return Base::OnMessage(message, wparam, lparam, result);
+  }
+};
+
+// A control taken over by a class of ours.
+template <class T>
+using Control = WithMessageMap<T, Window>;
+
+}  // namespace quillbox

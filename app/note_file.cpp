@@ -1,0 +1,171 @@
+#include "app/note_file.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <new>
+
+#include "framework/unique_handle.h"
+
+namespace quillbox {
+namespace {
+
+SECURITY_ATTRIBUTES InheritableSecurity() {
+  SECURITY_ATTRIBUTES security{};
+  security.nLength = sizeof security;
+  security.bInheritHandle = TRUE;
+  return security;
+}
+
+std::wstring ToWide(const std::string& text) {
+  const int length = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(std::max(length, 0)), L'\0');
+  if (length > 0) ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+  return wide;
+}
+
+std::wstring FullWidePath(const std::wstring& path) {
+  std::wstring full(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length == 0) return {};
+    if (length < full.size()) {
+      full.resize(length);
+      return full;
+    }
+    full.resize(length);
+  }
+}
+
+// Paths of MAX_PATH characters or more need the extended-length form.
+std::wstring ExtendedIfLong(const std::wstring& full) {
+  if (full.size() < MAX_PATH || full.rfind(L"\\\\?\\", 0) == 0) return full;
+  if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
+
+bool WriteAll(HANDLE file, std::string_view bytes) {
+  constexpr size_t kChunk = size_t{1} << 20;
+  while (!bytes.empty()) {
+    const DWORD chunk = static_cast<DWORD>(std::min(bytes.size(), kChunk));
+    DWORD written = 0;
+    if (!::WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
+    bytes.remove_prefix(written);
+  }
+  return true;
+}
+
+// Creates a new file beside the note; the caller renames it over the note.
+UniqueFile CreateSibling(const std::wstring& folder, DWORD attributes, std::wstring& name) {
+  const DWORD seed = ::GetCurrentProcessId() * 2654435761u ^ ::GetTickCount();
+  for (DWORD attempt = 0; attempt < 100; ++attempt) {
+    wchar_t suffix[16];
+    ::wsprintfW(suffix, L"~qb%08lx.tmp", static_cast<unsigned long>(seed + attempt));
+    name = ExtendedIfLong(folder + suffix);
+    UniqueFile file(::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr));
+    if (file || (::GetLastError() != ERROR_FILE_EXISTS && ::GetLastError() != ERROR_ALREADY_EXISTS)) return file;
+  }
+  return UniqueFile();
+}
+
+// The last error, never ERROR_SUCCESS, for a call that reported failure.
+DWORD LastError() {
+  const DWORD error = ::GetLastError();
+  return error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT;
+}
+
+}  // namespace
+
+std::string FullPath(const std::string& path) {
+  char buffer[MAX_PATH];
+  const DWORD length = ::GetFullPathNameA(path.c_str(), MAX_PATH, buffer, nullptr);
+  return length > 0 && length < MAX_PATH ? std::string(buffer, length) : path;
+}
+
+NoteFileContent ReadNoteFile(const std::string& path) {
+  using Status = NoteFileContent::Status;
+  NoteFileContent content;
+  SECURITY_ATTRIBUTES security = InheritableSecurity();
+  UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, 0, &security, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
+  if (!file) {
+    content.error = ::GetLastError();
+    const bool missing = content.error == ERROR_FILE_NOT_FOUND || content.error == ERROR_PATH_NOT_FOUND;
+    content.status = missing ? Status::kMissing : Status::kOpenFailed;
+    return content;
+  }
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart < 0) {
+    content.error = ::GetLastError();
+    content.status = Status::kSeekFailed;
+    return content;
+  }
+  if (size.QuadPart == 0) {
+    content.status = Status::kEmpty;
+    return content;
+  }
+  if (static_cast<std::uint64_t>(size.QuadPart) >= content.bytes.max_size()) {
+    content.error = ERROR_NOT_ENOUGH_MEMORY;
+    content.status = Status::kReadFailed;
+    return content;
+  }
+  try {
+    content.bytes.resize(static_cast<size_t>(size.QuadPart));
+  } catch (const std::bad_alloc&) {
+    content.error = ERROR_NOT_ENOUGH_MEMORY;
+    content.status = Status::kReadFailed;
+    return content;
+  }
+  size_t filled = 0;
+  while (filled < content.bytes.size()) {
+    const DWORD want = static_cast<DWORD>(std::min<size_t>(content.bytes.size() - filled, size_t{1} << 30));
+    DWORD got = 0;
+    if (!::ReadFile(file.get(), content.bytes.data() + filled, want, &got, nullptr)) {
+      content.error = ::GetLastError();
+      content.status = Status::kReadFailed;
+      content.bytes.clear();
+      return content;
+    }
+    if (got == 0) break;  // the file shrank while we read it: take what is there
+    filled += got;
+  }
+  content.bytes.resize(filled);
+  content.status = filled == 0 ? Status::kEmpty : Status::kRead;
+  return content;
+}
+
+DWORD WriteNoteFile(const std::string& path, std::string_view bytes) {
+  const std::wstring target = FullWidePath(ToWide(path));
+  const size_t slash = target.find_last_of(L"\\/");
+  if (target.empty() || slash == std::wstring::npos) return ERROR_INVALID_NAME;
+  const std::wstring target_name = ExtendedIfLong(target);
+
+  // The rename would replace a read-only note (and, on some file systems,
+  // even one the user may not write), so refuse here as writing in place
+  // would. Hidden and system notes stay so.
+  DWORD attributes = FILE_ATTRIBUTE_NORMAL;
+  const DWORD existing = ::GetFileAttributesW(target_name.c_str());
+  if (existing != INVALID_FILE_ATTRIBUTES) {
+    if (existing & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return ERROR_ACCESS_DENIED;
+    const DWORD kept = existing & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                                   FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+    if (kept) attributes = kept;
+  }
+
+  std::wstring temporary;
+  DWORD error = ERROR_SUCCESS;
+  {
+    UniqueFile file = CreateSibling(target.substr(0, slash + 1), attributes, temporary);
+    if (!file) return LastError();
+    if (!WriteAll(file.get(), bytes) || !::FlushFileBuffers(file.get())) error = LastError();
+    // Closing can report a failed delayed write (a full network share).
+    if (!::CloseHandle(file.release()) && error == ERROR_SUCCESS) error = LastError();
+  }
+  if (error == ERROR_SUCCESS &&
+      !::MoveFileExW(temporary.c_str(), target_name.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    error = LastError();
+  }
+  if (error != ERROR_SUCCESS) ::DeleteFileW(temporary.c_str());
+  return error;
+}
+
+}  // namespace quillbox

@@ -1,0 +1,65 @@
+#include "app/shell_paths.h"
+
+#include <windows.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include "framework/com.h"
+
+namespace quillbox {
+
+ShortcutTarget ResolveShortcutTarget(HWND owner, const std::string& shortcut) {
+  ShortcutTarget result;
+  wchar_t wide[MAX_PATH];
+  // A path too long for the buffer names no shortcut we could load.
+  if (!::MultiByteToWideChar(CP_ACP, 0, shortcut.c_str(), -1, wide, MAX_PATH)) return result;
+
+  ComInitialization com;
+  ComPtr<IShellLinkA> link;
+  if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.put_void()))) {
+    return result;
+  }
+  ComPtr<IPersistFile> file;
+  if (FAILED(link.As(IID_IPersistFile, file))) return result;
+  if (FAILED(file->Load(wide, STGM_READ))) return result;
+  // SLR_ANY_MATCH alone: the shell may ask the user about a moved target
+  // (no SLR_NO_UI) and leaves the shortcut file as it is (no SLR_UPDATE).
+  if (FAILED(link->Resolve(owner, SLR_ANY_MATCH))) return result;
+  char target[MAX_PATH] = {};
+  WIN32_FIND_DATAA find_data{};
+  if (FAILED(link->GetPath(target, MAX_PATH, &find_data, SLGP_SHORTPATH))) {
+    result.get_path_failed = true;
+    return result;
+  }
+  target[MAX_PATH - 1] = '\0';
+  result.path = target;
+  return result;
+}
+
+std::optional<std::string> ShellFileSystemPath(const std::string& path) {
+  wchar_t wide[MAX_PATH];
+  if (!::MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, path.c_str(), -1, wide, MAX_PATH)) return std::nullopt;
+  // The shell finds nothing but existing items anyway; asking it about
+  // anything else gains nothing, and Wine's shell takes a path that begins
+  // with '/' for a host path and crashes on some of them.
+  if (::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+
+  PIDLIST_RELATIVE item = nullptr;
+  {
+    ComPtr<IShellFolder> desktop;
+    if (FAILED(::SHGetDesktopFolder(desktop.put()))) return std::nullopt;
+    ULONG eaten = 0;
+    if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, wide, &eaten, &item, nullptr)) || !item) {
+      return std::nullopt;
+    }
+  }
+  char buffer[MAX_PATH] = {};
+  const bool has_path = ::SHGetPathFromIDListA(reinterpret_cast<PCIDLIST_ABSOLUTE>(item), buffer) && buffer[0];
+  ComPtr<IMalloc> allocator;
+  if (SUCCEEDED(::SHGetMalloc(allocator.put()))) allocator->Free(item);
+  if (!has_path) return path;
+  buffer[MAX_PATH - 1] = '\0';
+  return std::string(buffer);
+}
+
+}  // namespace quillbox

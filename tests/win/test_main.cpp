@@ -1,0 +1,29 @@
+// The Windows tests' entry point. Started with --hold PATH NAME, the same
+// program instead becomes a second process that holds a file open with no
+// sharing until told to let go (see FileHolder).
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+int HoldFile(const char* path, const char* name) {
+  HANDLE file = ::CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE held = ::OpenEventA(EVENT_MODIFY_STATE, FALSE, (std::string(name) + ".held").c_str());
+  HANDLE release = ::OpenEventA(SYNCHRONIZE, FALSE, (std::string(name) + ".release").c_str());
+  if (file == INVALID_HANDLE_VALUE || !held || !release) return 2;
+  ::SetEvent(held);
+  ::WaitForSingleObject(release, 60000);
+  ::CloseHandle(file);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 4 && std::strcmp(argv[1], "--hold") == 0) return HoldFile(argv[2], argv[3]);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,319 @@
+#include "tests/win/test_support.h"
+
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <set>
+#include <stdexcept>
+
+#include "framework/com.h"
+#include "framework/module.h"
+#include "framework/unique_handle.h"
+#include "framework/window.h"
+
+namespace quillbox::test {
+namespace {
+
+thread_local MessageBoxRecorder* current_recorder = nullptr;
+thread_local std::function<void()> idle_action;
+thread_local std::function<HWND()> idle_window;
+
+std::string ClassName(HWND window) {
+  char name[64] = {};
+  ::GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+std::string WindowText(HWND window) {
+  const int length = ::GetWindowTextLengthA(window);
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  text.resize(static_cast<size_t>(::GetWindowTextA(window, text.data(), length + 1)));
+  return text;
+}
+
+int FirstButton(HWND box) {
+  for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    if (ClassName(child) == "Button") return ::GetDlgCtrlID(child);
+  }
+  return IDOK;
+}
+
+// A message box is a system dialog with buttons and no object of ours.
+bool IsMessageBox(HWND window) {
+  return ClassName(window) == "#32770" && !Window::FromHandle(window) && !::GetDlgItem(window, 1003);
+}
+
+void PressButton(HWND box, int id) {
+  ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(box, id)));
+}
+
+void RemoveTree(const std::string& folder) {
+  WIN32_FIND_DATAA found{};
+  UniqueFind find(::FindFirstFileA((folder + "\\*").c_str(), &found));
+  if (find) {
+    do {
+      const std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string path = folder + "\\" + name;
+      ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(path);
+      } else {
+        ::DeleteFileA(path.c_str());
+      }
+    } while (::FindNextFileA(find.get(), &found));
+  }
+  find.reset();
+  ::RemoveDirectoryA(folder.c_str());
+}
+
+void CALLBACK OnIdle(HWND, UINT, UINT_PTR timer, DWORD) {
+  ::KillTimer(nullptr, timer);
+  std::function<void()> action = std::move(idle_action);
+  if (action) action();
+  if (idle_window && ::IsWindow(idle_window())) ::PostMessageA(idle_window(), WM_CLOSE, 0, 0);
+}
+
+}  // namespace
+
+MessageBoxRecorder::MessageBoxRecorder(std::deque<int> answers) : answers_(std::move(answers)) {
+  current_recorder = this;
+  hook_ = ::SetWindowsHookExA(WH_CBT, &Hook, nullptr, ::GetCurrentThreadId());
+}
+
+MessageBoxRecorder::~MessageBoxRecorder() {
+  ::UnhookWindowsHookEx(hook_);
+  current_recorder = nullptr;
+}
+
+LRESULT CALLBACK MessageBoxRecorder::Hook(int code, WPARAM wparam, LPARAM lparam) {
+  MessageBoxRecorder* self = current_recorder;
+  if (code == HCBT_ACTIVATE && self) {
+    HWND box = reinterpret_cast<HWND>(wparam);
+    if (IsMessageBox(box) && !::GetPropA(box, "Quillbox.Test.Answered")) {
+      ::SetPropA(box, "Quillbox.Test.Answered", box);
+      self->boxes_.push_back(ReadMessageBox(box));
+      int answer = FirstButton(box);
+      if (!self->answers_.empty()) {
+        answer = self->answers_.front();
+        self->answers_.pop_front();
+      }
+      PressButton(box, answer);
+    }
+  }
+  return ::CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+RecordedBox ReadMessageBox(HWND box) {
+  RecordedBox record{WindowText(box), {}};
+  for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    if (ClassName(child) != "Static") continue;
+    const std::string text = WindowText(child);
+    if (!text.empty()) record.text += text;
+  }
+  return record;
+}
+
+TempFolder::TempFolder(const std::string& parent) {
+  static LONG counter = 0;
+  std::string base = parent;
+  if (base.empty()) {
+    char temp[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, temp);
+    base = temp;
+  }
+  if (!base.empty() && base.back() == '\\') base.pop_back();
+  path_ = base + "\\qbtest-" + std::to_string(::GetCurrentProcessId()) + "-" +
+          std::to_string(::InterlockedIncrement(&counter));
+  RemoveTree(path_);
+  if (!::CreateDirectoryA(path_.c_str(), nullptr)) throw std::runtime_error("cannot make " + path_);
+}
+
+TempFolder::~TempFolder() { RemoveTree(path_); }
+
+std::vector<std::string> TempFolder::Files() const {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found{};
+  UniqueFind find(::FindFirstFileA((path_ + "\\*").c_str(), &found));
+  if (!find) return names;
+  do {
+    const std::string name = found.cFileName;
+    if (name != "." && name != "..") names.push_back(name);
+  } while (::FindNextFileA(find.get(), &found));
+  return names;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) return "<missing>";
+  std::string bytes;
+  char buffer[65536];
+  DWORD got = 0;
+  while (::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+  return bytes;
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+  ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  DWORD written = 0;
+  if (!file || !::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+      written != bytes.size()) {
+    throw std::runtime_error("cannot write " + path);
+  }
+}
+
+bool FileExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+HDROP MakeDrop(const std::vector<std::string>& files) {
+  size_t size = sizeof(DROPFILES) + 1;
+  for (const std::string& file : files) size += file.size() + 1;
+  HGLOBAL memory = ::GlobalAlloc(GHND, size);
+  auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->fWide = FALSE;
+  char* names = reinterpret_cast<char*>(drop) + sizeof(DROPFILES);
+  for (const std::string& file : files) {
+    memcpy(names, file.c_str(), file.size() + 1);
+    names += file.size() + 1;
+  }
+  ::GlobalUnlock(memory);
+  return static_cast<HDROP>(memory);
+}
+
+bool MakeShortcut(const std::string& shortcut, const std::string& target) {
+  ComInitialization com;
+  ComPtr<IShellLinkA> link;
+  if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.put_void()))) {
+    return false;
+  }
+  if (FAILED(link->SetPath(target.c_str()))) return false;
+  ComPtr<IPersistFile> file;
+  if (FAILED(link.As(IID_IPersistFile, file))) return false;
+  wchar_t wide[MAX_PATH];
+  if (!::MultiByteToWideChar(CP_ACP, 0, shortcut.c_str(), -1, wide, MAX_PATH)) return false;
+  return SUCCEEDED(file->Save(wide, TRUE));
+}
+
+void RunWithIdleAction(const std::function<void()>& start, const std::function<HWND()>& window,
+                       const std::function<void()>& while_open) {
+  idle_action = while_open;
+  idle_window = window;
+  // A thread timer of 0 ms fires once the modal loop has nothing else to do.
+  ::SetTimer(nullptr, 0, 0, &OnIdle);
+  start();
+  idle_window = nullptr;
+}
+
+void RequestClose(HWND window) { ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0); }
+
+void TypeText(HWND edit, const std::string& text) {
+  const LRESULT end = ::SendMessageA(edit, WM_GETTEXTLENGTH, 0, 0);
+  ::SendMessageA(edit, EM_SETSEL, static_cast<WPARAM>(end), end);
+  ::SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+std::string ProgramPath() {
+  std::string path = ModulePath();
+  for (int level = 0; level < 3; ++level) path.resize(path.find_last_of('\\'));
+  return path + "\\app\\Quillbox.exe";
+}
+
+namespace {
+
+struct ProcessWindows {
+  DWORD process_id;
+  std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM data) {
+  auto* found = reinterpret_cast<ProcessWindows*>(data);
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(window, &owner);
+  if (owner == found->process_id && ::IsWindowVisible(window) && ClassName(window) == "#32770") {
+    found->windows.push_back(window);
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+ProgramRun RunProgram(const std::string& program, const std::string& arguments, const std::string& folder,
+                      bool quote_program) {
+  ProgramRun run;
+  std::string command = quote_program ? "\"" + program + "\"" : program;
+  if (!arguments.empty()) command += " " + arguments;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!::CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                        &startup, &process)) {
+    return run;
+  }
+  UniqueKernelHandle process_handle(process.hProcess);
+  UniqueKernelHandle thread_handle(process.hThread);
+  const ULONGLONG deadline = ::GetTickCount64() + 30000;
+  bool close_sent = false;
+  std::set<HWND> seen;
+  while (::WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT && ::GetTickCount64() < deadline) {
+    ::WaitForInputIdle(process.hProcess, 5000);
+    ProcessWindows found{process.dwProcessId, {}};
+    ::EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&found));
+    bool answered = false;
+    for (HWND window : found.windows) {
+      if (!::GetDlgItem(window, 1003)) {
+        if (seen.insert(window).second) run.boxes.push_back(ReadMessageBox(window));
+        PressButton(window, FirstButton(window));
+        answered = true;
+      }
+    }
+    if (!answered && !close_sent) {
+      for (HWND window : found.windows) {
+        run.caption = WindowText(window);
+        ::PostMessageA(window, WM_CLOSE, 0, 0);
+        close_sent = true;
+      }
+    }
+    // Wait for the program to end, or for it to show something new.
+    ::WaitForSingleObject(process.hProcess, 100);
+  }
+  if (::WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) ::TerminateProcess(process.hProcess, 99);
+  ::GetExitCodeProcess(process.hProcess, &run.exit_code);
+  return run;
+}
+
+}  // namespace quillbox::test
+
+namespace quillbox::test {
+
+FileHolder::FileHolder(const std::string& path) {
+  static LONG counter = 0;
+  const std::string name = "Quillbox.Test.Hold." + std::to_string(::GetCurrentProcessId()) + "." +
+                           std::to_string(::InterlockedIncrement(&counter));
+  held_ = ::CreateEventA(nullptr, TRUE, FALSE, (name + ".held").c_str());
+  release_ = ::CreateEventA(nullptr, TRUE, FALSE, (name + ".release").c_str());
+  std::string command = "\"" + ModulePath() + "\" --hold \"" + path + "\" " + name;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    ::CloseHandle(process.hThread);
+    process_ = process.hProcess;
+    const HANDLE either[] = {held_, process_};
+    holding_ = ::WaitForMultipleObjects(2, either, FALSE, 30000) == WAIT_OBJECT_0;
+  }
+}
+
+void FileHolder::Release() {
+  if (release_) ::SetEvent(release_);
+  if (process_) {
+    ::WaitForSingleObject(process_, 30000);
+    ::CloseHandle(process_);
+  }
+  if (held_) ::CloseHandle(held_);
+  if (release_) ::CloseHandle(release_);
+  held_ = release_ = process_ = nullptr;
+  holding_ = false;
+}
+
+}  // namespace quillbox::test

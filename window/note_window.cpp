@@ -12,6 +12,7 @@ namespace quillbox {
 namespace {
 
 constexpr char kDefaultNote[] = "default.note";
+constexpr int kTopStrip = 3;  // pixels of window background above the edit
 
 }  // namespace
 
@@ -48,6 +49,18 @@ LRESULT NoteWindow::OnCommand(WPARAM wparam, LPARAM lparam) {
   }
   LRESULT result = 0;
   return DialogBase::OnMessage(WM_COMMAND, wparam, lparam, result) ? result : Default();
+}
+
+LRESULT NoteWindow::OnSize(WPARAM type, LPARAM size) {
+  Default();
+  // The edit fills the client area but for a strip at the top. A size
+  // message can come before the dialog's controls exist; a minimised
+  // window keeps the edit as it was.
+  HWND edit = Item(IDC_NOTE_TEXT);
+  if (type == SIZE_RESTORED && edit) {
+    ::MoveWindow(edit, 0, kTopStrip, LOWORD(size), HIWORD(size) - kTopStrip, TRUE);
+  }
+  return 0;
 }
 
 void NoteWindow::UpdateTitle() {

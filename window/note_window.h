@@ -50,6 +50,7 @@ class NoteWindow : public Dialog<NoteWindow> {
  private:
   LRESULT OnCommand(WPARAM wparam, LPARAM lparam);
   LRESULT OnDropFiles(WPARAM wparam, LPARAM lparam);
+  LRESULT OnSize(WPARAM type, LPARAM size);
   LRESULT OnQueryEndSession(WPARAM wparam, LPARAM lparam);
   LRESULT OnEndSession(WPARAM wparam, LPARAM lparam);
 
@@ -71,6 +72,7 @@ class NoteWindow : public Dialog<NoteWindow> {
   static constexpr Entry kMessageMap[] = {
       {WM_COMMAND, &NoteWindow::OnCommand},
       {WM_DROPFILES, &NoteWindow::OnDropFiles},
+      {WM_SIZE, &NoteWindow::OnSize},
       {WM_QUERYENDSESSION, &NoteWindow::OnQueryEndSession},
       {WM_ENDSESSION, &NoteWindow::OnEndSession},
   };

@@ -4,10 +4,12 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <thread>
 
 #include "app/note_file.h"
 #include "core/note_codec.h"
+#include "framework/system_error.h"
 #include "res/resource.h"
 #include "tests/win/test_support.h"
 #include "window/note_window.h"
@@ -271,6 +273,53 @@ TEST(NoteSafety, ASaveRefusedWhileAnotherProgramHoldsTheNoteSucceedsOnceItLetsGo
   });
   ASSERT_EQ(boxes.boxes().size(), 1u);
   EXPECT_EQ(DecodeNote(ReadFileBytes(note)).text, "Buy milk\r\n\r\nCall the office!");
+  EXPECT_TRUE(NoStrayFiles(folder, 1));
+}
+
+}  // namespace
+}  // namespace quillbox
+
+namespace quillbox {
+namespace {
+
+TEST(NoteSafety, AReadOnlyNoteClosesQuietlyWhenOnlyLookedAtAndIsNeverOverwritten) {
+  TempFolder folder;
+  const std::string note = folder / "locked.note";
+  WriteFileBytes(note, kShopping);
+  ASSERT_TRUE(::SetFileAttributesA(note.c_str(), FILE_ATTRIBUTE_READONLY));
+  {
+    MessageBoxRecorder boxes;
+    NoteWindow window(OpenCommand(note));
+    RunWhileOpen(window, [&] { EXPECT_EQ(EditText(window), "Buy milk\r\n\r\nCall the office"); });
+    EXPECT_TRUE(boxes.boxes().empty());
+  }
+  MessageBoxRecorder boxes({IDNO});
+  NoteWindow window(OpenCommand(note));
+  RunWhileOpen(window, [&] { TypeText(::GetDlgItem(window.hwnd(), IDC_NOTE_TEXT), "!"); });
+  ASSERT_EQ(boxes.boxes().size(), 1u);
+  EXPECT_NE(boxes.boxes()[0].text.find(SystemErrorText(ERROR_ACCESS_DENIED)), std::string::npos)
+      << boxes.boxes()[0].text;
+  EXPECT_EQ(ReadFileBytes(note), kShopping);
+  EXPECT_TRUE(NoStrayFiles(folder, 1));
+}
+
+TEST(NoteSafety, OnAFullDiskTheSaveFailsAndTheNoteKeepsItsOldContent) {
+  const char* disk = std::getenv("QUILLBOX_SMALL_DISK");
+  if (!disk) GTEST_SKIP() << "needs QUILLBOX_SMALL_DISK (tests/win/on-small-disk.sh)";
+  TempFolder folder(disk);
+  const std::string note = folder / "a.note";
+  WriteFileBytes(note, kShopping);
+  MessageBoxRecorder boxes({IDNO});
+  NoteWindow window(OpenCommand(note));
+  RunWhileOpen(window, [&] {
+    // More than the disk holds; set as a paste would, past the typing limit.
+    std::string text;
+    while (text.size() < 600 * 1024) text += "a line of a long note that fills the small disk\r\n";
+    ::SetWindowTextA(::GetDlgItem(window.hwnd(), IDC_NOTE_TEXT), text.c_str());
+  });
+  ASSERT_EQ(boxes.boxes().size(), 1u);
+  EXPECT_NE(boxes.boxes()[0].text.find("could not be saved"), std::string::npos) << boxes.boxes()[0].text;
+  EXPECT_EQ(ReadFileBytes(note), kShopping);
   EXPECT_TRUE(NoStrayFiles(folder, 1));
 }
 

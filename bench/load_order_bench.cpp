@@ -1,0 +1,123 @@
+// How long the note window takes to show a large note: the order that lays
+// the edit's text out once (the window is sized before the text goes in)
+// against filling the edit first and then sizing the window, which wraps the
+// whole text twice. Both run alternately in one process on the real window,
+// so the ratio holds on a noisy machine.
+//   load_order_bench [megabytes] [rounds]
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "core/note_codec.h"
+#include "res/resource.h"
+#include "window/note_window.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::string SampleText(size_t bytes) {
+  static const char* const kWords[] = {"milk", "bread", "call", "the", "office", "about", "Tuesday's", "meeting",
+                                       "remember", "to", "water", "plants", "and", "book", "tickets"};
+  std::string text;
+  text.reserve(bytes + 64);
+  unsigned seed = 7;
+  size_t line = 0;
+  while (text.size() < bytes) {
+    seed = seed * 1103515245u + 12345u;
+    const char* word = kWords[(seed >> 16) % (sizeof kWords / sizeof kWords[0])];
+    text += word;
+    line += std::char_traits<char>::length(word) + 1;
+    if (line > 60) {
+      text += "\r\n";
+      line = 0;
+    } else {
+      text += ' ';
+    }
+  }
+  return text;
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+struct Bench {
+  std::string path;
+  quillbox::DecodedNote note;
+  int rounds = 5;
+  std::vector<double> once, twice;
+};
+Bench* bench = nullptr;
+
+// Back to an empty edit in a window of another size, so that each load
+// really resizes the window.
+void Reset(HWND window) {
+  ::SetWindowTextA(::GetDlgItem(window, IDC_NOTE_TEXT), "");
+  ::MoveWindow(window, 0, 0, 180, 200, TRUE);
+}
+
+void CALLBACK Measure(HWND, UINT, UINT_PTR timer, DWORD) {
+  ::KillTimer(nullptr, timer);
+  HWND window = ::GetActiveWindow();
+  auto* note_window = static_cast<quillbox::NoteWindow*>(quillbox::Window::FromHandle(window));
+  HWND edit = ::GetDlgItem(window, IDC_NOTE_TEXT);
+  const quillbox::NoteGeometry& g = bench->note.geometry;
+  for (int round = 0; round < bench->rounds; ++round) {
+    Reset(window);
+    auto start = Clock::now();
+    note_window->LoadNote(bench->path);  // reads and decodes the file too
+    bench->once.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+
+    Reset(window);
+    start = Clock::now();
+    ::SetWindowTextA(edit, bench->note.text.c_str());
+    ::MoveWindow(window, g.left, g.top, g.width, g.height, TRUE);
+    bench->twice.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+  }
+  ::PostMessageA(window, WM_CLOSE, 0, 0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const double megabytes = argc > 1 ? std::atof(argv[1]) : 1.0;
+  Bench state;
+  state.rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+  bench = &state;
+  char folder[MAX_PATH] = {};
+  ::GetTempPathA(MAX_PATH, folder);
+  state.path = std::string(folder) + "quillbox-load-bench.note";
+  const std::string bytes =
+      quillbox::EncodeNote({40, 30, 260, 420}, SampleText(static_cast<size_t>(megabytes * 1024 * 1024)));
+  state.note = quillbox::DecodeNote(bytes);
+  HANDLE file = ::CreateFileA(state.path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  ::CloseHandle(file);
+
+  {
+    // A window with no note of its own ("/p" loads default.note, which the
+    // temporary folder does not have), so closing it writes nothing.
+    ::SetCurrentDirectoryA(folder);
+    ::DeleteFileA("default.note");
+    quillbox::NoteWindow window("load_order_bench.exe /p");
+    ::SetTimer(nullptr, 0, 0, &Measure);
+    window.RunModal();
+    ::DeleteFileA("default.note");
+  }
+  ::DeleteFileA(state.path.c_str());
+
+  const double once = Median(state.once), twice = Median(state.twice);
+  std::printf("note of %.1f MB, %d rounds each, alternating, medians:\n", bytes.size() / 1048576.0, state.rounds);
+  std::printf("  window sized first, text laid out once (LoadNote):  %8.1f ms\n", once * 1000);
+  std::printf("  text first, then the window sized:                  %8.1f ms\n", twice * 1000);
+  std::printf("  ratio (text first / LoadNote):                      %8.2f\n", twice / once);
+  return 0;
+}

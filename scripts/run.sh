@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Builds Quillbox and runs it on default.note in the current folder: under
+# Wine on Linux (installing what is missing on Debian), directly on Windows.
+set -euo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+
+case "$(uname -s)" in
+  MINGW*|MSYS*|CYGWIN*)
+    cmake -S "$here" -B "$here/build/windows" -DQUILLBOX_BUILD_TESTS=OFF
+    cmake --build "$here/build/windows" --target Quillbox --config Release
+    exe=$(find "$here/build/windows/app" -name Quillbox.exe | head -n 1)
+    exec "$exe" "$@"
+    ;;
+esac
+
+source "$here/scripts/setup.sh"
+quillbox_install "${QUILLBOX_BUILD_PACKAGES[@]}"
+build="$here/build/windows"
+cmake -S "$here" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64.cmake" \
+      -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build" --target Quillbox
+
+if [ -z "${DISPLAY:-}" ]; then
+  echo "No display to show the note window on. Run this from a desktop session, or on a virtual" >&2
+  echo "display:  xvfb-run -a scripts/run.sh" >&2
+  exit 1
+fi
+echo "Opening default.note in $PWD"
+WINEPREFIX="$build/wineprefix" exec "$here/scripts/wine-run.sh" "$build/app/Quillbox.exe" "$@"

@@ -22,7 +22,9 @@ class TemplateReader {
   std::string SzOrOrdinal() {
     if (Peek() == 0xFFFF) {
       Word();
-      return "#" + std::to_string(Word());
+      std::string ordinal = "#";
+      ordinal += std::to_string(Word());
+      return ordinal;
     }
     std::string text;
     for (WORD c = Word(); c != 0; c = Word()) text += static_cast<char>(c);

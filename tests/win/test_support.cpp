@@ -288,11 +288,15 @@ namespace quillbox::test {
 
 FileHolder::FileHolder(const std::string& path) {
   static LONG counter = 0;
-  const std::string name = "Quillbox.Test.Hold." + std::to_string(::GetCurrentProcessId()) + "." +
-                           std::to_string(::InterlockedIncrement(&counter));
+  std::string name = "Quillbox.Test.Hold.";
+  name += std::to_string(::GetCurrentProcessId());
+  name += ".";
+  name += std::to_string(::InterlockedIncrement(&counter));
   held_ = ::CreateEventA(nullptr, TRUE, FALSE, (name + ".held").c_str());
   release_ = ::CreateEventA(nullptr, TRUE, FALSE, (name + ".release").c_str());
-  std::string command = "\"" + ModulePath() + "\" --hold \"" + path + "\" " + name;
+  std::string command = ModulePath();
+  command.insert(0, 1, '"');
+  command += "\" --hold \"" + path + "\" " + name;
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};

@@ -6,7 +6,6 @@
 #include <thread>
 #include <vector>
 
-#include "framework/com.h"
 #include "framework/dialog.h"
 #include "framework/unique_handle.h"
 #include "tests/win/test_support.h"
@@ -168,31 +167,6 @@ TEST(Ownership, AHandleIsReleasedExactlyOnceByWhoeverOwnsItLast) {
     EXPECT_EQ(third.release(), 11);
   }
   EXPECT_EQ(CountingTraits::closed, 2);  // released handles are not closed again
-}
-
-struct CountedUnknown : IUnknown {
-  int references = 1;
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
-    *out = this;
-    ++references;
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
-  ULONG STDMETHODCALLTYPE Release() override { return --references; }
-};
-
-TEST(Ownership, AComPointerReleasesWhatItHoldsOnceAndMovesWithoutReleasing) {
-  CountedUnknown object;
-  {
-    ComPtr<IUnknown> first;
-    *first.put() = &object;
-    ComPtr<IUnknown> second(std::move(first));
-    EXPECT_EQ(object.references, 1);
-    ComPtr<IUnknown> queried;
-    EXPECT_EQ(second.As(IID_IUnknown, queried), S_OK);
-    EXPECT_EQ(object.references, 2);
-  }
-  EXPECT_EQ(object.references, 0);
 }
 
 }  // namespace

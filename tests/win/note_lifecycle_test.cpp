@@ -50,35 +50,30 @@ NoteGeometry WindowGeometry(HWND window) {
 
 bool NoStrayFiles(const TempFolder& folder, size_t expected) { return folder.Files().size() == expected; }
 
-TEST(NoteLifecycle, LoadsAStoredNoteAndWritesItBackByteForByte) {
+TEST(NoteLifecycle, ShowsAStoredNoteAndWritesItBackExactlyAsTheWindowLeavesIt) {
   TempFolder folder;
   const std::string note = folder / "Shopping.note";
   WriteFileBytes(note, kShopping);
   MessageBoxRecorder boxes;
-  NoteWindow window(OpenCommand(note));
-  RunWhileOpen(window, [&] {
-    EXPECT_EQ(EditText(window), "Buy milk\r\n\r\nCall the office");
-    EXPECT_EQ(window.note_text(), EditText(window));
-    const NoteGeometry geometry = WindowGeometry(window.hwnd());
-    EXPECT_EQ(geometry, (NoteGeometry{100, 80, 220, 260}));
-    EXPECT_EQ(Caption(window.hwnd()), "Shopping");
-  });
-  EXPECT_TRUE(boxes.boxes().empty());
-  EXPECT_EQ(ReadFileBytes(note), kShopping);
-  EXPECT_TRUE(NoStrayFiles(folder, 1));
-}
-
-TEST(NoteLifecycle, SavesTypedTextAndTheWindowsNewRectangle) {
-  TempFolder folder;
-  const std::string note = folder / "a.note";
-  WriteFileBytes(note, kShopping);
+  {
+    // Only looked at: the same bytes come back.
+    NoteWindow window(OpenCommand(note));
+    RunWhileOpen(window, [&] {
+      EXPECT_EQ(EditText(window), "Buy milk\r\n\r\nCall the office");
+      EXPECT_EQ(WindowGeometry(window.hwnd()), (NoteGeometry{100, 80, 220, 260}));
+      EXPECT_EQ(Caption(window.hwnd()), "Shopping");
+    });
+    EXPECT_EQ(ReadFileBytes(note), kShopping);
+  }
   NoteWindow window(OpenCommand(note));
   RunWhileOpen(window, [&] {
     TypeText(::GetDlgItem(window.hwnd(), IDC_NOTE_TEXT), "\r\nand bread");
-    EXPECT_EQ(window.note_text(), "Buy milk\r\n\r\nCall the office\r\nand bread");  // kept in step by EN_CHANGE
+    EXPECT_EQ(window.note_text(), EditText(window));  // kept in step by EN_CHANGE
     ::MoveWindow(window.hwnd(), -30, 40, 250, 300, TRUE);
   });
   EXPECT_EQ(ReadFileBytes(note), "1001\r\n-30\r\n40\r\n250\r\n300\r\nBuy milk\r\n\r\nCall the office\r\nand bread");
+  EXPECT_TRUE(boxes.boxes().empty());
+  EXPECT_TRUE(NoStrayFiles(folder, 1));
 }
 
 TEST(NoteLifecycle, WithoutAnArgumentUsesDefaultNoteInTheCurrentFolder) {

@@ -45,6 +45,8 @@ class DialogBase : public Window {
   virtual void OnCancel();
 
   bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
+  // A window destroyed from outside ends its run too.
+  void OnFinalMessage() override { ending_ = true; }
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);

@@ -1,8 +1,11 @@
 #include <windows.h>
 
 #include "app/note_app.h"
+#include "window/colors.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  // The brush lives as long as the process, from before the window exists.
+  quillbox::BackgroundBrush();
   quillbox::NoteApp app;
   app.Start();
   return 0;

@@ -24,4 +24,11 @@ enum class PathKind { kShortcut, kNote, kOther };
 // not a note.
 PathKind ClassifyExtension(std::string_view extension);
 
+// The window's caption for a note: the shell's display title of its file
+// without the note extension ("Shopping.note" and "x.not" lose it; a title
+// the shell already gave without extension, "a.b" for a.b.note, stays whole).
+// Where the shell gave no title (empty), the note path's file name stands in.
+std::string NoteCaption(std::string_view display_title, std::string_view note_path,
+                        LeadBytePredicate is_lead_byte = NoLeadBytes);
+
 }  // namespace quillbox

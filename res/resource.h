@@ -6,3 +6,15 @@
 
 // Controls
 #define IDC_NOTE_TEXT 1003
+
+// Menu commands (system menu)
+#define IDM_ABOUTBOX 0x0010
+
+// Icons: the shell's file-type icon index counts icon groups in the order of
+// their numbers, so the document icon (",1") must follow the program's icon
+// with no icon group numbered between them.
+#define IDR_MAINICON 128
+#define IDI_NOTEFILE 130
+
+// Strings
+#define IDS_ABOUTBOX 101

@@ -6,27 +6,54 @@
 #include <utility>
 
 #include "core/command_line.h"
+#include "core/note_path_rules.h"
+#include "framework/module.h"
 #include "res/resource.h"
+#include "window/colors.h"
 
 namespace quillbox {
 namespace {
 
 constexpr char kDefaultNote[] = "default.note";
 constexpr int kTopStrip = 3;  // pixels of window background above the edit
+constexpr WORD kLeftMargin = 15;
+constexpr WORD kRightMargin = 5;
 
 }  // namespace
 
 NoteWindow::NoteWindow(std::string command_line)
-    : Dialog<NoteWindow>(IDD_NOTE, nullptr), command_line_(std::move(command_line)) {}
+    : Dialog<NoteWindow>(IDD_NOTE, nullptr),
+      icon_(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINICON))),
+      command_line_(std::move(command_line)) {}
 
 BOOL NoteWindow::OnInitDialog() {
   DialogBase::OnInitDialog();
+
+  if (HMENU system_menu = ::GetSystemMenu(hwnd(), FALSE)) {
+    char about[64] = {};
+    ::LoadStringA(::GetModuleHandleA(nullptr), IDS_ABOUTBOX, about, sizeof about);
+    ::AppendMenuA(system_menu, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuA(system_menu, MF_STRING, IDM_ABOUTBOX, about);
+  }
+  HWND edit = Item(IDC_NOTE_TEXT);
+  ::SendMessageA(edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(kLeftMargin, kRightMargin));
+  // Typing is not held to the edit's default of 32,767 characters: a note
+  // takes as much as memory allows.
+  ::SendMessageA(edit, EM_SETLIMITTEXT, 0, 0);
+
+  RegisterNoteFileType();
+
   const NoteRequest request = ChooseNote(command_line_);
   if (request.open) {
     OpenNotePath(request.path);
   } else {
     LoadNote(kDefaultNote);
   }
+
+  ::SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+  ::SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+  // The dialog manager gives the first control the focus; showing and
+  // activating the window take it away again.
   return TRUE;
 }
 
@@ -51,6 +78,38 @@ LRESULT NoteWindow::OnCommand(WPARAM wparam, LPARAM lparam) {
   return DialogBase::OnMessage(WM_COMMAND, wparam, lparam, result) ? result : Default();
 }
 
+LRESULT NoteWindow::OnSysCommand(WPARAM command, LPARAM) {
+  // The low four bits of a system command are the system's own.
+  if ((command & 0xFFF0) == IDM_ABOUTBOX) {
+    // The About box arrives with the web link it shows.
+    return 0;
+  }
+  return Default();
+}
+
+LRESULT NoteWindow::OnActivateOrShow(WPARAM, LPARAM) {
+  const LRESULT result = Default();
+  // No control keeps the focus: the text takes typing once clicked into.
+  ::SetFocus(nullptr);
+  return result;
+}
+
+LRESULT NoteWindow::OnPaint(WPARAM, LPARAM) {
+  if (!::IsIconic(hwnd())) return Default();
+  PAINTSTRUCT paint{};
+  HDC dc = ::BeginPaint(hwnd(), &paint);
+  ::SendMessageA(hwnd(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  RECT client{};
+  ::GetClientRect(hwnd(), &client);
+  const int x = (client.right - client.left - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+  const int y = (client.bottom - client.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+  ::DrawIcon(dc, x, y, icon_);
+  ::EndPaint(hwnd(), &paint);
+  return 0;
+}
+
+LRESULT NoteWindow::OnQueryDragIcon(WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(icon_); }
+
 LRESULT NoteWindow::OnSize(WPARAM type, LPARAM size) {
   Default();
   // The edit fills the client area but for a strip at the top. A size
@@ -63,17 +122,31 @@ LRESULT NoteWindow::OnSize(WPARAM type, LPARAM size) {
   return 0;
 }
 
+LRESULT NoteWindow::OnLButtonDblClk(WPARAM, LPARAM) {
+  // The edit covers all but the top strip, so this is a double click there.
+  HWND edit = Item(IDC_NOTE_TEXT);
+  const bool read_only = (::GetWindowLongPtrA(edit, GWL_STYLE) & ES_READONLY) != 0;
+  ::SendMessageA(edit, EM_SETREADONLY, read_only ? FALSE : TRUE, 0);
+  ShowNoteMessage(read_only ? "2" : "1");
+  return Default();
+}
+
+LRESULT NoteWindow::OnCtlColor(WPARAM dc, LPARAM) {
+  Default();
+  // The background mode stays opaque. A read-only edit asks as a static
+  // does and gets the same answer, so it looks like an editable one.
+  HDC context = reinterpret_cast<HDC>(dc);
+  ::SetBkColor(context, BackgroundColor);
+  ::SetTextColor(context, TextColor);
+  return reinterpret_cast<LRESULT>(BackgroundBrush());
+}
+
 void NoteWindow::UpdateTitle() {
   char title[256] = {};
-  ::GetFileTitleA(note_path_.c_str(), title, sizeof title);
+  // On failure the caption comes from the path's own file name.
+  if (::GetFileTitleA(note_path_.c_str(), title, sizeof title) != 0) title[0] = '\0';
   title[sizeof title - 1] = '\0';
-  std::string caption = title;
-  const size_t dot = caption.rfind('.');
-  if (dot != std::string::npos && caption.size() - dot == 5 &&
-      ::CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, caption.c_str() + dot, -1, ".note", -1) == CSTR_EQUAL) {
-    caption.resize(dot);
-  }
-  ::SetWindowTextA(hwnd(), caption.c_str());
+  ::SetWindowTextA(hwnd(), NoteCaption(title, note_path_, IsAnsiLeadByte).c_str());
 }
 
 int NoteWindow::ShowNoteMessage(std::string_view text) {

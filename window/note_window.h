@@ -38,7 +38,11 @@ class NoteWindow : public Dialog<NoteWindow> {
   // The note window's own message box: caption "MEMO!", one OK button.
   int ShowNoteMessage(std::string_view text);
 
+  // Sets the caption from the note path: the note's name without extension.
   void UpdateTitle();
+
+  // Makes the shell know the .note type: open command, icon, New menu.
+  void RegisterNoteFileType();
 
  protected:
   BOOL OnInitDialog() override;
@@ -49,6 +53,12 @@ class NoteWindow : public Dialog<NoteWindow> {
 
  private:
   LRESULT OnCommand(WPARAM wparam, LPARAM lparam);
+  LRESULT OnSysCommand(WPARAM command, LPARAM lparam);
+  LRESULT OnActivateOrShow(WPARAM wparam, LPARAM lparam);
+  LRESULT OnPaint(WPARAM wparam, LPARAM lparam);
+  LRESULT OnQueryDragIcon(WPARAM wparam, LPARAM lparam);
+  LRESULT OnLButtonDblClk(WPARAM wparam, LPARAM lparam);
+  LRESULT OnCtlColor(WPARAM dc, LPARAM control);
   LRESULT OnDropFiles(WPARAM wparam, LPARAM lparam);
   LRESULT OnSize(WPARAM type, LPARAM size);
   LRESULT OnQueryEndSession(WPARAM wparam, LPARAM lparam);
@@ -70,15 +80,29 @@ class NoteWindow : public Dialog<NoteWindow> {
 
  public:
   static constexpr Entry kMessageMap[] = {
-      {WM_COMMAND, &NoteWindow::OnCommand},
+      {WM_SYSCOMMAND, &NoteWindow::OnSysCommand},
+      {WM_ACTIVATE, &NoteWindow::OnActivateOrShow},
+      {WM_SHOWWINDOW, &NoteWindow::OnActivateOrShow},
       {WM_DROPFILES, &NoteWindow::OnDropFiles},
+      {WM_PAINT, &NoteWindow::OnPaint},
+      {WM_QUERYDRAGICON, &NoteWindow::OnQueryDragIcon},
       {WM_SIZE, &NoteWindow::OnSize},
+      {WM_LBUTTONDBLCLK, &NoteWindow::OnLButtonDblClk},
+      {WM_COMMAND, &NoteWindow::OnCommand},
+      {WM_CTLCOLORMSGBOX, &NoteWindow::OnCtlColor},
+      {WM_CTLCOLOREDIT, &NoteWindow::OnCtlColor},
+      {WM_CTLCOLORLISTBOX, &NoteWindow::OnCtlColor},
+      {WM_CTLCOLORBTN, &NoteWindow::OnCtlColor},
+      {WM_CTLCOLORDLG, &NoteWindow::OnCtlColor},
+      {WM_CTLCOLORSCROLLBAR, &NoteWindow::OnCtlColor},
+      {WM_CTLCOLORSTATIC, &NoteWindow::OnCtlColor},
       {WM_QUERYENDSESSION, &NoteWindow::OnQueryEndSession},
       {WM_ENDSESSION, &NoteWindow::OnEndSession},
   };
 
  private:
   std::string note_text_;
+  HICON icon_;  // the program's icon; shared, never released
   std::string note_path_;
   std::string command_line_;
 

@@ -30,3 +30,4 @@ TEST(ApplicationTitle, DropsFolderAndOnlyTheNamesExtension) {
 }
 
 }  // namespace quillbox
+

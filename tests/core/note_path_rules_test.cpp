@@ -28,3 +28,18 @@ TEST(ClassifyExtension, AcceptsOnlyWholeNoteAndShortcutNamesInAnyCase) {
 }
 
 }  // namespace quillbox
+
+namespace quillbox {
+
+TEST(NoteCaption, DropsOnlyTheNoteExtensionFromTheTitleOrElseFromThePathsName) {
+  EXPECT_EQ(NoteCaption("Shopping.note", ""), "Shopping");
+  EXPECT_EQ(NoteCaption("Plans.NOTE", ""), "Plans");
+  EXPECT_EQ(NoteCaption("a.b.note", ""), "a.b");
+  EXPECT_EQ(NoteCaption("x.Not", ""), "x");
+  EXPECT_EQ(NoteCaption("a.b", R"(C:\n\a.b.note)"), "a.b");  // the shell hid the extension
+  EXPECT_EQ(NoteCaption("", R"(C:\My Notes\Shopping.note)"), "Shopping");
+  EXPECT_EQ(NoteCaption("", "D:relative.not"), "relative");
+  EXPECT_EQ(NoteCaption("", "C:\\\x82\\.note", IsShiftJisLeadByte), "\x82\\");  // trail byte 0x5C is no separator
+}
+
+}  // namespace quillbox

@@ -1,9 +1,11 @@
-// The note window's template as the resource compiler wrote it.
+// The resources as the resource compiler wrote them: the note window's
+// template and the icons.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "res/resource.h"
 
@@ -86,6 +88,73 @@ TEST(NoteTemplate, IsTheExtendedTemplateWithTheExactStylesSizesFontAndEdit) {
   EXPECT_EQ(reader.SzOrOrdinal(), "#129");  // the predefined Edit class
   EXPECT_EQ(reader.SzOrOrdinal(), "");
   EXPECT_EQ(reader.Word(), 0);  // no creation data
+}
+
+#pragma pack(push, 2)
+struct IconGroupEntry {
+  BYTE width, height, colors, reserved;
+  WORD planes, bit_count;
+  DWORD bytes;
+  WORD id;
+};
+#pragma pack(pop)
+
+// Width, height and bits per pixel of each image of an icon group.
+std::vector<std::string> IconImages(WORD group) {
+  HRSRC resource = ::FindResourceA(nullptr, MAKEINTRESOURCEA(group), MAKEINTRESOURCEA(14));  // RT_GROUP_ICON
+  if (!resource) return {};
+  const auto* data = static_cast<const BYTE*>(::LockResource(::LoadResource(nullptr, resource)));
+  WORD count = 0;
+  std::memcpy(&count, data + 4, sizeof count);
+  std::vector<std::string> images;
+  for (WORD i = 0; i < count; ++i) {
+    IconGroupEntry entry;
+    std::memcpy(&entry, data + 6 + i * sizeof entry, sizeof entry);
+    images.push_back(std::to_string(entry.width) + "x" + std::to_string(entry.height) + "x" +
+                     std::to_string(entry.bit_count));
+  }
+  return images;
+}
+
+BOOL CALLBACK CollectName(HMODULE, LPCSTR, LPSTR name, LONG_PTR names) {
+  if (IS_INTRESOURCE(name)) reinterpret_cast<std::vector<int>*>(names)->push_back(static_cast<int>(
+      reinterpret_cast<ULONG_PTR>(name)));
+  return TRUE;
+}
+
+TEST(Icons, TheDocumentIconIsTheSecondGroupWithItsThreeImages) {
+  std::vector<int> groups;
+  ::EnumResourceNamesA(nullptr, MAKEINTRESOURCEA(14), &CollectName, reinterpret_cast<LONG_PTR>(&groups));
+  EXPECT_EQ(groups, (std::vector<int>{IDR_MAINICON, IDI_NOTEFILE}));  // ",1" names the document
+  EXPECT_EQ(IconImages(IDI_NOTEFILE), (std::vector<std::string>{"32x32x4", "16x16x8", "16x16x4"}));
+  EXPECT_FALSE(IconImages(IDR_MAINICON).empty());
+}
+
+TEST(Icons, TheDocumentIsAWhiteSheetWithAGreyOutlineAndAFoldedCornerOnNothing) {
+  HICON icon = static_cast<HICON>(
+      ::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_NOTEFILE), IMAGE_ICON, 32, 32, 0));
+  ASSERT_NE(icon, nullptr);
+  // Drawn over magenta, transparent pixels stay magenta.
+  HDC screen = ::GetDC(nullptr);
+  HDC dc = ::CreateCompatibleDC(screen);
+  HBITMAP bitmap = ::CreateCompatibleBitmap(screen, 32, 32);
+  HGDIOBJ old = ::SelectObject(dc, bitmap);
+  RECT all{0, 0, 32, 32};
+  HBRUSH magenta = ::CreateSolidBrush(RGB(255, 0, 255));
+  ::FillRect(dc, &all, magenta);
+  ::DrawIconEx(dc, 0, 0, icon, 32, 32, 0, nullptr, DI_NORMAL);
+  EXPECT_EQ(::GetPixel(dc, 15, 20), RGB(255, 255, 255));  // the sheet
+  EXPECT_EQ(::GetPixel(dc, 6, 20), RGB(128, 128, 128));   // its left edge
+  EXPECT_EQ(::GetPixel(dc, 15, 29), RGB(128, 128, 128));  // its bottom edge
+  EXPECT_EQ(::GetPixel(dc, 25, 2), RGB(255, 0, 255));     // the corner folded away
+  EXPECT_EQ(::GetPixel(dc, 1, 1), RGB(255, 0, 255));      // around the sheet
+  EXPECT_EQ(::GetPixel(dc, 30, 16), RGB(255, 0, 255));
+  ::SelectObject(dc, old);
+  ::DeleteObject(magenta);
+  ::DeleteObject(bitmap);
+  ::DeleteDC(dc);
+  ::ReleaseDC(nullptr, screen);
+  ::DestroyIcon(icon);
 }
 
 }  // namespace

@@ -1,0 +1,94 @@
+#include "shell/file_type_registration.h"
+
+#include <string>
+
+#include "framework/unique_handle.h"
+
+namespace quillbox {
+namespace {
+
+UniqueKey OpenEntryKey(HKEY root, const FileTypeEntry& entry) {
+  UniqueKey key;
+  if (!root) return key;
+  if (entry.create_key) {
+    char no_class[] = "";
+    ::RegCreateKeyExA(root, entry.key.c_str(), 0, no_class, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                      key.put(), nullptr);
+  } else {
+    ::RegOpenKeyExA(root, entry.key.c_str(), 0, KEY_ALL_ACCESS, key.put());
+  }
+  return key;
+}
+
+const char* ValueName(const FileTypeEntry& entry) {
+  return entry.value_name.empty() ? nullptr : entry.value_name.c_str();
+}
+
+std::wstring Wide(const std::string& text) {
+  std::wstring wide(text.size(), L'\0');
+  const int length = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                                           static_cast<int>(wide.size()));
+  wide.resize(static_cast<size_t>(length > 0 ? length : 0));
+  return wide;
+}
+
+// The registry keeps text in UTF-16 and stores a string written without its
+// NUL with one when the NUL follows in memory, as ours does; so a value
+// holds the entry's text with or without a NUL after it.
+bool HoldsExactly(HKEY key, const FileTypeEntry& entry) {
+  const std::wstring name = Wide(entry.value_name);
+  const std::wstring expected = Wide(entry.data);
+  const wchar_t* value_name = name.empty() ? nullptr : name.c_str();
+  DWORD type = REG_NONE;
+  DWORD size = 0;
+  if (::RegQueryValueExW(key, value_name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_SZ ||
+      size % sizeof(wchar_t) != 0 || size / sizeof(wchar_t) > expected.size() + 1) {
+    return false;
+  }
+  std::wstring stored(size / sizeof(wchar_t), L'\0');
+  if (size != 0 && ::RegQueryValueExW(key, value_name, nullptr, &type, reinterpret_cast<BYTE*>(stored.data()),
+                                      &size) != ERROR_SUCCESS) {
+    return false;
+  }
+  if (stored.size() == expected.size() + 1 && stored.back() == L'\0') stored.pop_back();
+  return stored == expected;
+}
+
+}  // namespace
+
+bool WriteFileTypeEntries(HKEY classes, HKEY fallback, const std::vector<FileTypeEntry>& entries) {
+  bool changed = false;
+  for (const FileTypeEntry& entry : entries) {
+    UniqueKey key = OpenEntryKey(classes, entry);
+    if (!key) key = OpenEntryKey(fallback, entry);
+    if (!key || HoldsExactly(key.get(), entry)) continue;
+    // The byte count leaves the terminating NUL out; the empty "NullFile"
+    // value is written with no data at all.
+    const BYTE* data = entry.data.empty() ? nullptr : reinterpret_cast<const BYTE*>(entry.data.c_str());
+    ::RegSetValueExA(key.get(), ValueName(entry), 0, REG_SZ, data, static_cast<DWORD>(entry.data.size()));
+    changed = true;
+  }
+  return changed;
+}
+
+}  // namespace quillbox
+
+#include <shlobj.h>
+
+#include "framework/module.h"
+#include "window/note_window.h"
+
+namespace quillbox {
+
+void NoteWindow::RegisterNoteFileType() {
+  // The shell merges the user's classes into the classes root.
+  UniqueKey user_classes;
+  ::RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Classes", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                    nullptr, user_classes.put(), nullptr);
+  if (WriteFileTypeEntries(HKEY_CLASSES_ROOT, user_classes.get(), NoteFileTypeEntries(ModulePath()))) {
+    // Icons and the New menu follow without a log-off.
+    ::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
+  }
+}
+
+}  // namespace quillbox

@@ -1,0 +1,10 @@
+#include "window/colors.h"
+
+namespace quillbox {
+
+HBRUSH BackgroundBrush() {
+  static const HBRUSH brush = ::CreateSolidBrush(BackgroundColor);
+  return brush;
+}
+
+}  // namespace quillbox

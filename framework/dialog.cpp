@@ -12,6 +12,8 @@ INT_PTR DialogBase::RunModal() {
 
   HWND window = ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(template_id_), owner_,
                                      &DialogProc, reinterpret_cast<LPARAM>(this));
+  // As the system's modal dialogs do, show a template without WS_VISIBLE.
+  if (window && !ending_ && !::IsWindowVisible(window)) ::ShowWindow(window, SW_SHOWNORMAL);
   MSG message{};
   while (window && !ending_) {
     const BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
@@ -75,6 +77,12 @@ void DialogBase::OnOK() {
 void DialogBase::OnCancel() { EndModal(IDCANCEL); }
 
 bool DialogBase::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
+  const bool from_control = (message == WM_COMMAND && lparam != 0) ||
+                            (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC);
+  if (from_control) {
+    Window* control = FromHandle(reinterpret_cast<HWND>(lparam));
+    if (control && control != this && control->OnReflected(message, wparam, lparam, result)) return true;
+  }
   // Buttons send BN_CLICKED (0), accelerators 1; both mean the command.
   if (message == WM_COMMAND && HIWORD(wparam) <= 1) {
     if (LOWORD(wparam) == IDOK) {

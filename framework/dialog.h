@@ -14,7 +14,8 @@ class DialogBase : public Window {
   // `owner` is disabled while the dialog runs modally.
   DialogBase(UINT template_id, HWND owner) noexcept;
 
-  // Disables the owner, creates the window from the template, runs the
+  // Disables the owner, creates the window from the template (and shows it,
+  // whether or not the template says WS_VISIBLE), runs the
   // message loop until EndModal, re-enables the owner, hides the window and
   // destroys it through DestroyWindow(). Returns EndModal's result, or -1
   // when the window could not be created or the loop ended by WM_QUIT.
@@ -44,6 +45,9 @@ class DialogBase : public Window {
   // IDCANCEL (the close box, Escape, the system menu's Close) ends with IDCANCEL.
   virtual void OnCancel();
 
+  // IDOK and IDCANCEL, and passing controls' notifications and colour
+  // requests on to the controls that handle them themselves. A dialog class
+  // whose table answers a message itself decides it instead.
   bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
   // A window destroyed from outside ends its run too.
   void OnFinalMessage() override { ending_ = true; }

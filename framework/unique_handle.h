@@ -96,6 +96,15 @@ struct HookTraits {
   static void Close(Handle handle) noexcept { ::UnhookWindowsHookEx(handle); }
 };
 
+// A window of ours that Windows may already have destroyed with its owner.
+struct WindowTraits {
+  using Handle = HWND;
+  static Handle Invalid() noexcept { return nullptr; }
+  static void Close(Handle handle) noexcept {
+    if (::IsWindow(handle)) ::DestroyWindow(handle);
+  }
+};
+
 using UniqueFile = UniqueHandle<FileHandleTraits>;
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueKey = UniqueHandle<RegistryKeyTraits>;
@@ -105,5 +114,6 @@ using UniqueCursor = UniqueHandle<CursorTraits>;
 using UniqueFind = UniqueHandle<FindTraits>;
 using UniqueModule = UniqueHandle<ModuleTraits>;
 using UniqueHook = UniqueHandle<HookTraits>;
+using UniqueWindow = UniqueHandle<WindowTraits>;
 
 }  // namespace quillbox

@@ -23,6 +23,7 @@ bool Window::Subclass(HWND hwnd) {
   if (!hwnd || hwnd_ || FromHandle(hwnd)) return false;
   if (!::SetPropA(hwnd, kObjectProperty, this)) return false;
   hwnd_ = hwnd;
+  OnTakeOver();
   previous_proc_ = reinterpret_cast<WNDPROC>(
       ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SubclassProc)));
   return true;
@@ -36,6 +37,8 @@ void Window::Detach() noexcept {
 }
 
 bool Window::OnMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+
+bool Window::OnReflected(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 
 LRESULT Window::Default() {
   return ::CallWindowProcA(previous_proc_, hwnd_, current_.message, current_.wparam, current_.lparam);

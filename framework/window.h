@@ -24,11 +24,16 @@ class Window {
   // true consumes the message.
   virtual bool PreTranslateMessage(MSG& message);
 
-  // Takes over an existing window (a control of a dialog, say): from now on
-  // its messages reach this object first, and Default() passes them on to
-  // the window procedure it had. Fails for a window that already has an
-  // object attached.
+  // Takes over an existing window (a control of a dialog, say): OnTakeOver()
+  // runs first, then the window's messages reach this object first, and
+  // Default() passes them on to the window procedure it had. Fails for a
+  // window that already has an object attached.
   bool Subclass(HWND hwnd);
+
+  // A notification or colour request of this control that its parent passes
+  // on (reflects) to it: WM_COMMAND from the control, WM_CTLCOLOR* for it.
+  // Returning true answers it with `result`; false leaves it to the parent.
+  virtual bool OnReflected(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
 
  protected:
   // Handles one message; false leaves it to Default(). The message-map
@@ -38,6 +43,10 @@ class Window {
   // The processing the window had before it was taken over, for the message
   // being handled now.
   LRESULT Default();
+
+  // Runs when a window is taken over, before its messages are routed here;
+  // hwnd() is already the window.
+  virtual void OnTakeOver() {}
 
   // Called after the window's last message; the object stays alive.
   virtual void OnFinalMessage() {}

@@ -3,9 +3,14 @@
 
 // Dialog templates
 #define IDD_NOTE 102
+#define IDD_ABOUT 139
 
 // Controls
 #define IDC_NOTE_TEXT 1003
+#define IDC_ABOUT_LINK1 134
+#define IDC_ABOUT_LINK2 135
+#define IDC_ABOUT_LOGO 137
+#define IDC_ABOUT_FRAME 138
 
 // Menu commands (system menu)
 #define IDM_ABOUTBOX 0x0010

@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
-"""Draws the program's icons and writes them as .ico files into res/.
+"""Draws the program's icons and cursor and writes them into res/.
 
   quillbox.ico  the program: a note card with blue lines and an orange quill
   notefile.ico  the note document: a white sheet with a grey outline and a
                 folded top-right corner on a transparent background
+  hand.cur      the About box's link cursor: a monochrome hand, index finger
+                up, hot spot at the fingertip (11, 6)
 
 Each icon holds 32x32 and 16x16 images in 16 colours and 16x16 in 256 colours
 (the program's icon also 32x32 in 256). Run it again after changing a drawing:
@@ -125,10 +127,67 @@ def write_ico(path, images):
         f.write(struct.pack('<HHH', 0, 1, count) + entries + blobs)
 
 
+HAND = [
+    "",
+    "",
+    "",
+    "",
+    "",
+    "",
+    "           XX",
+    "          X..X",
+    "          X..X",
+    "          X..X",
+    "          X..X",
+    "          X..X",
+    "          X..XXX",
+    "          X..X..XX",
+    "          X..X..X.XX",
+    "          X..X..X.X.X",
+    "     XX   X..X..X.X..X",
+    "     X.X  X.........X",
+    "     X..X X.........X",
+    "      X..XX.........X",
+    "       X............X",
+    "        X...........X",
+    "        X..........X",
+    "         X.........X",
+    "         X........X",
+    "          X.......X",
+    "          X.......X",
+    "          XXXXXXXXX",
+]
+HAND_HOT_SPOT = (11, 6)
+
+
+def write_cursor(path, rows, hot_spot):
+    """A 32x32 monochrome cursor: X black, . white, anything else transparent."""
+    size = 32
+    grid = [(row + ' ' * size)[:size] for row in rows] + [' ' * size] * (size - len(rows))
+    header = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, 1, 0, 0, 0, 0, 2, 0)
+    palette = struct.pack('BBBB', 0, 0, 0, 0) + struct.pack('BBBB', 255, 255, 255, 0)
+    xor_rows, and_rows = b'', b''
+    for row in reversed(grid):
+        xor = bytearray(4)
+        mask = bytearray(4)
+        for x, c in enumerate(row):
+            if c == '.':
+                xor[x // 8] |= 0x80 >> (x % 8)
+            elif c != 'X':
+                mask[x // 8] |= 0x80 >> (x % 8)
+        xor_rows += bytes(xor)
+        and_rows += bytes(mask)
+    blob = header + palette + xor_rows + and_rows
+    entry = struct.pack('<BBBBHHII', size, size, 2, 0, hot_spot[0], hot_spot[1], len(blob), 6 + 16)
+    with open(path, 'wb') as f:
+        f.write(struct.pack('<HHH', 0, 2, 1) + entry + blob)
+
+
 def main():
     res = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'res')
     write_ico(os.path.join(res, 'notefile.ico'),
               [(note_sheet(32), 4), (note_sheet(16), 8), (note_sheet(16), 4)])
+    write_cursor(os.path.join(res, 'hand.cur'), HAND, HAND_HOT_SPOT)
     write_ico(os.path.join(res, 'quillbox.ico'),
               [(program_icon(32), 4), (program_icon(16), 4), (program_icon(32), 8), (program_icon(16), 8)])
 

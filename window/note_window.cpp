@@ -5,6 +5,7 @@
 
 #include <utility>
 
+#include "about/about_box.h"
 #include "core/command_line.h"
 #include "core/note_path_rules.h"
 #include "framework/module.h"
@@ -81,7 +82,8 @@ LRESULT NoteWindow::OnCommand(WPARAM wparam, LPARAM lparam) {
 LRESULT NoteWindow::OnSysCommand(WPARAM command, LPARAM) {
   // The low four bits of a system command are the system's own.
   if ((command & 0xFFF0) == IDM_ABOUTBOX) {
-    // The About box arrives with the web link it shows.
+    AboutBox about(hwnd());
+    about.RunModal();
     return 0;
   }
   return Default();

@@ -137,8 +137,19 @@ TEST_F(NoteWindowTest, TheSystemMenuEndsWithTheAboutItemAndKeepsItsOwnCommands) 
     ::GetMenuStringA(menu, count - 1, text, sizeof text, MF_BYPOSITION);
     EXPECT_STREQ(text, "&About Quillbox ...");
     EXPECT_TRUE(::GetMenuState(menu, count - 2, MF_BYPOSITION) & MF_SEPARATOR);
-    // 16 to 31 all belong to the About item; none reaches the system's handling.
-    for (WPARAM command = 16; command <= 31; ++command) ::SendMessageA(window_.hwnd(), WM_SYSCOMMAND, command, 0);
+    // 16 to 31 all open the About box, owned by the note window, which is
+    // disabled meanwhile; none reaches the system's handling.
+    int opened = 0;
+    for (WPARAM command = 16; command <= 31; ++command) {
+      test::WhenIdle([&] {
+        HWND about = ::GetCapture();
+        if (about && ::GetWindow(about, GW_OWNER) == window_.hwnd() && !::IsWindowEnabled(window_.hwnd())) ++opened;
+        ::PostMessageA(about, WM_COMMAND, IDOK, 0);
+      });
+      ::SendMessageA(window_.hwnd(), WM_SYSCOMMAND, command, 0);
+    }
+    EXPECT_EQ(opened, 16);
+    EXPECT_TRUE(::IsWindowEnabled(window_.hwnd()));
     EXPECT_TRUE(::IsWindowVisible(window_.hwnd()));
     EXPECT_FALSE(::IsIconic(window_.hwnd()));
     ::SendMessageA(window_.hwnd(), WM_SYSCOMMAND, SC_MINIMIZE, 0);

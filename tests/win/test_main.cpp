@@ -1,6 +1,7 @@
 // The Windows tests' entry point. Started with --hold PATH NAME, the same
 // program instead becomes a second process that holds a file open with no
-// sharing until told to let go (see FileHolder).
+// sharing until told to let go (see FileHolder); with --record PATH EVENT ...,
+// it stands in for a web browser.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -20,10 +21,27 @@ int HoldFile(const char* path, const char* name) {
   return 0;
 }
 
+// Writes the command line it was started with into a file and signals the
+// event: the stand-in for a web browser (see BrowserStandIn).
+int RecordCommandLine(const char* path, const char* event) {
+  HANDLE file = ::CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 2;
+  const char* line = ::GetCommandLineA();
+  DWORD written = 0;
+  ::WriteFile(file, line, static_cast<DWORD>(std::strlen(line)), &written, nullptr);
+  ::CloseHandle(file);
+  if (HANDLE recorded = ::OpenEventA(EVENT_MODIFY_STATE, FALSE, event)) {
+    ::SetEvent(recorded);
+    ::CloseHandle(recorded);
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc == 4 && std::strcmp(argv[1], "--hold") == 0) return HoldFile(argv[2], argv[3]);
+  if (argc >= 4 && std::strcmp(argv[1], "--record") == 0) return RecordCommandLine(argv[2], argv[3]);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

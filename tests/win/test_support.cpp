@@ -15,8 +15,7 @@ namespace quillbox::test {
 namespace {
 
 thread_local MessageBoxRecorder* current_recorder = nullptr;
-thread_local std::function<void()> idle_action;
-thread_local std::function<HWND()> idle_window;
+thread_local std::vector<std::function<void()>> idle_actions;
 
 std::string ClassName(HWND window) {
   char name[64] = {};
@@ -69,9 +68,10 @@ void RemoveTree(const std::string& folder) {
 
 void CALLBACK OnIdle(HWND, UINT, UINT_PTR timer, DWORD) {
   ::KillTimer(nullptr, timer);
-  std::function<void()> action = std::move(idle_action);
-  if (action) action();
-  if (idle_window && ::IsWindow(idle_window())) ::PostMessageA(idle_window(), WM_CLOSE, 0, 0);
+  if (idle_actions.empty()) return;
+  std::function<void()> action = std::move(idle_actions.front());
+  idle_actions.erase(idle_actions.begin());
+  action();
 }
 
 }  // namespace
@@ -195,14 +195,39 @@ bool MakeShortcut(const std::string& shortcut, const std::string& target) {
   return SUCCEEDED(file->Save(wide, TRUE));
 }
 
+void WhenIdle(std::function<void()> action) {
+  idle_actions.push_back(std::move(action));
+  // A thread timer of 0 ms fires once the loop has nothing else to do.
+  ::SetTimer(nullptr, 0, 0, &OnIdle);
+}
+
+void DispatchPending() {
+  MSG message;
+  while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    ::TranslateMessage(&message);
+    ::DispatchMessageA(&message);
+  }
+}
+
+void MoveCursorTo(POINT screen) {
+  // Wine moves the cursor through its display driver, whose late reports of
+  // earlier moves can put it back: move until it stays.
+  const ULONGLONG deadline = ::GetTickCount64() + 2000;
+  POINT now{};
+  do {
+    ::SetCursorPos(screen.x, screen.y);
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    DispatchPending();
+  } while (::GetCursorPos(&now) && (now.x != screen.x || now.y != screen.y) && ::GetTickCount64() < deadline);
+}
+
 void RunWithIdleAction(const std::function<void()>& start, const std::function<HWND()>& window,
                        const std::function<void()>& while_open) {
-  idle_action = while_open;
-  idle_window = window;
-  // A thread timer of 0 ms fires once the modal loop has nothing else to do.
-  ::SetTimer(nullptr, 0, 0, &OnIdle);
+  WhenIdle([window, while_open] {
+    while_open();
+    if (HWND open = window(); open && ::IsWindow(open)) ::PostMessageA(open, WM_CLOSE, 0, 0);
+  });
   start();
-  idle_window = nullptr;
 }
 
 void RequestClose(HWND window) { ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0); }
@@ -318,6 +343,85 @@ void FileHolder::Release() {
   if (release_) ::CloseHandle(release_);
   held_ = release_ = process_ = nullptr;
   holding_ = false;
+}
+
+}  // namespace quillbox::test
+
+namespace quillbox::test {
+
+ClassesOverride::ClassesOverride(const std::string& key, const std::string& value) : key_(key) {
+  UniqueKey existing;
+  existed_ = ::RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, existing.put()) == ERROR_SUCCESS;
+  char previous[MAX_PATH] = {};
+  LONG size = sizeof previous;
+  had_value_ = ::RegQueryValueA(HKEY_CLASSES_ROOT, key.c_str(), previous, &size) == ERROR_SUCCESS;
+  previous_ = previous;
+  ::RegSetValueA(HKEY_CLASSES_ROOT, key.c_str(), REG_SZ, value.c_str(), static_cast<DWORD>(value.size()));
+}
+
+ClassesOverride::~ClassesOverride() {
+  if (had_value_) {
+    ::RegSetValueA(HKEY_CLASSES_ROOT, key_.c_str(), REG_SZ, previous_.c_str(), static_cast<DWORD>(previous_.size()));
+  } else if (existed_) {
+    UniqueKey key;
+    if (::RegOpenKeyExA(HKEY_CLASSES_ROOT, key_.c_str(), 0, KEY_SET_VALUE, key.put()) == ERROR_SUCCESS) {
+      ::RegDeleteValueA(key.get(), nullptr);
+    }
+  } else {
+    ::RegDeleteTreeA(HKEY_CLASSES_ROOT, key_.c_str());
+  }
+}
+
+}  // namespace quillbox::test
+
+namespace quillbox::test {
+
+BrowserStandIn::BrowserStandIn(const std::string& folder) : record_(folder + "\\browser.txt") {
+  static LONG counter = 0;
+  event_name_ = "Quillbox.Test.Browser.";
+  event_name_ += std::to_string(::GetCurrentProcessId());
+  event_name_ += ".";
+  event_name_ += std::to_string(::InterlockedIncrement(&counter));
+  event_ = ::CreateEventA(nullptr, FALSE, FALSE, event_name_.c_str());
+}
+
+BrowserStandIn::~BrowserStandIn() { ::CloseHandle(event_); }
+
+std::string BrowserStandIn::Command() const {
+  std::string command = ModulePath();
+  command.insert(0, 1, '"');
+  command += "\" --record " + record_ + " " + event_name_ + " \"%1\"";
+  return command;
+}
+
+std::string BrowserStandIn::NextCommandLine() {
+  if (::WaitForSingleObject(event_, 10000) != WAIT_OBJECT_0) return {};
+  std::string line = ReadFileBytes(record_);
+  ::DeleteFileA(record_.c_str());
+  return line;
+}
+
+bool BrowserStandIn::Started() {
+  const bool started = ::WaitForSingleObject(event_, 0) == WAIT_OBJECT_0;
+  ::DeleteFileA(record_.c_str());
+  return started;
+}
+
+}  // namespace quillbox::test
+
+namespace quillbox::test {
+
+RegistryValueOverride::RegistryValueOverride(HKEY root, const std::string& key, const std::string& name,
+                                             const std::string& value)
+    : name_(name) {
+  ::RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr);
+  ::RegSetValueExA(key_, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>(value.size() + 1));
+}
+
+RegistryValueOverride::~RegistryValueOverride() {
+  ::RegDeleteValueA(key_, name_.c_str());
+  ::RegCloseKey(key_);
 }
 
 }  // namespace quillbox::test

@@ -75,6 +75,17 @@ bool MakeShortcut(const std::string& shortcut, const std::string& target);
 template <class Runnable>
 void RunWhileOpen(Runnable& window, const std::function<void()>& while_open);
 
+// Runs `action` once the current message loop (a nested modal one too) has
+// nothing else to do.
+void WhenIdle(std::function<void()> action);
+
+// Dispatches what is queued for this thread now, without waiting.
+void DispatchPending();
+
+// Moves the mouse cursor and returns once the system reports it there and
+// the mouse messages that the move made have been dispatched.
+void MoveCursorTo(POINT screen);
+
 // The implementation behind RunWhileOpen: `start` runs the modal loop.
 void RunWithIdleAction(const std::function<void()>& start, const std::function<HWND()>& window,
                        const std::function<void()>& while_open);
@@ -109,6 +120,58 @@ std::string ProgramPath();
 }  // namespace quillbox::test
 
 namespace quillbox::test {
+
+// Sets a key's default value under HKEY_CLASSES_ROOT for the test's length and
+// then puts back what was there (or removes the value).
+class ClassesOverride {
+ public:
+  ClassesOverride(const std::string& key, const std::string& value);
+  ~ClassesOverride();
+  ClassesOverride(const ClassesOverride&) = delete;
+  ClassesOverride& operator=(const ClassesOverride&) = delete;
+
+ private:
+  std::string key_;
+  bool existed_ = false;
+  bool had_value_ = false;
+  std::string previous_;
+};
+
+// The stand-in for a web browser: a command for the registry that records
+// the command line it is started with.
+class BrowserStandIn {
+ public:
+  explicit BrowserStandIn(const std::string& folder);
+  ~BrowserStandIn();
+  BrowserStandIn(const BrowserStandIn&) = delete;
+  BrowserStandIn& operator=(const BrowserStandIn&) = delete;
+
+  // An open command in the registry's form, ending in "%1" in quotes.
+  std::string Command() const;
+  // The command line of the next start, once it has written it; empty when
+  // nothing started within a few seconds.
+  std::string NextCommandLine();
+  // Whether it was started since the last look.
+  bool Started();
+
+ private:
+  std::string record_;
+  std::string event_name_;
+  HANDLE event_ = nullptr;
+};
+
+// Sets a named value for the test's length, then removes it again.
+class RegistryValueOverride {
+ public:
+  RegistryValueOverride(HKEY root, const std::string& key, const std::string& name, const std::string& value);
+  ~RegistryValueOverride();
+  RegistryValueOverride(const RegistryValueOverride&) = delete;
+  RegistryValueOverride& operator=(const RegistryValueOverride&) = delete;
+
+ private:
+  HKEY key_ = nullptr;
+  std::string name_;
+};
 
 // A second process that holds a file open with share mode 0 while it lives.
 class FileHolder {

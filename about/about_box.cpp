@@ -1,0 +1,86 @@
+#include "about/about_box.h"
+
+#include "res/resource.h"
+#include "window/colors.h"
+
+namespace quillbox {
+
+AboutBox::AboutBox(HWND owner) : Dialog<AboutBox>(IDD_ABOUT, owner) {}
+
+bool AboutBox::DoDataExchange(bool) {
+  // Binding takes each piece's static over once.
+  if (!first_piece_.hwnd()) first_piece_.Subclass(Item(IDC_ABOUT_LINK1));
+  if (!second_piece_.hwnd()) second_piece_.Subclass(Item(IDC_ABOUT_LINK2));
+  return true;
+}
+
+BOOL AboutBox::OnInitDialog() {
+  DialogBase::OnInitDialog();
+  for (LinkControl* piece : {&first_piece_, &second_piece_}) {
+    piece->SetUrl(kMakerUrl);
+    piece->SetUnderline(UnderlineMode::Always);
+  }
+  if (HWND owner = ::GetWindow(hwnd(), GW_OWNER)) {
+    RECT box{}, over{};
+    ::GetWindowRect(hwnd(), &box);
+    ::GetWindowRect(owner, &over);
+    const int left = over.left + ((over.right - over.left) - (box.right - box.left)) / 2;
+    const int top = over.top + ((over.bottom - over.top) - (box.bottom - box.top)) / 2;
+    ::SetWindowPos(hwnd(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  // With the capture, every mouse message of the program comes here, which
+  // is how a click anywhere else closes the box.
+  ::SetCapture(hwnd());
+  return TRUE;
+}
+
+bool AboutBox::OnAddress(DWORD message_position) const {
+  const POINT point{static_cast<short>(LOWORD(message_position)), static_cast<short>(HIWORD(message_position))};
+  RECT first{}, second{};
+  ::GetWindowRect(first_piece_.hwnd(), &first);
+  ::GetWindowRect(second_piece_.hwnd(), &second);
+  return ::PtInRect(&first, point) || ::PtInRect(&second, point);
+}
+
+bool AboutBox::PreTranslateMessage(MSG& message) {
+  if (message.message == WM_LBUTTONDOWN || message.message == WM_NCLBUTTONDOWN) {
+    if (OnAddress(::GetMessagePos())) {
+      // Either half of the address opens the one page.
+      first_piece_.Click();
+      ::SetCapture(hwnd());
+    } else {
+      EndModal(IDOK);
+    }
+  } else if (message.message == WM_COMMAND) {
+    EndModal(IDOK);
+  }
+  return DialogBase::PreTranslateMessage(message);
+}
+
+LRESULT AboutBox::OnMouseMove(WPARAM, LPARAM) {
+  // The capture keeps the pieces from seeing the mouse, so the box sets
+  // their cursor for them.
+  if (OnAddress(::GetMessagePos())) {
+    ::SetCursor(::LoadCursorA(::GetModuleHandleA(nullptr), "HANDCUR"));
+  } else {
+    ::SetCursor(::LoadCursorA(nullptr, IDC_ARROW));
+  }
+  return Default();
+}
+
+LRESULT AboutBox::OnCtlColor(WPARAM dc, LPARAM control) {
+  // Answered here and not passed on: the pieces keep the link colour
+  // whether hovered or visited.
+  HDC context = reinterpret_cast<HDC>(dc);
+  const int id = ::GetDlgCtrlID(reinterpret_cast<HWND>(control));
+  ::SetBkColor(context, BackgroundColor);
+  const bool piece = id == IDC_ABOUT_LINK1 || id == IDC_ABOUT_LINK2;
+  ::SetTextColor(context, piece ? LinkColor : TextColor);
+  if (id == IDC_ABOUT_FRAME) {
+    ::SetTextColor(context, TextColor);
+    ::SetBkColor(context, TextColor);
+  }
+  return reinterpret_cast<LRESULT>(BackgroundBrush());
+}
+
+}  // namespace quillbox

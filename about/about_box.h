@@ -1,0 +1,54 @@
+// The borderless About box: a text-art logo, the credits, and the maker's web
+// address as two link pieces. It holds the mouse capture while it is open:
+// a click on the address opens the page, any other click closes the box.
+#pragma once
+
+#include <windows.h>
+
+#include "framework/dialog.h"
+#include "link/link_control.h"
+
+namespace quillbox {
+
+// The maker's web page; the two pieces of the box spell it without the scheme.
+inline constexpr char kMakerUrl[] = "http://www.quillboxnote.example/quillbox/";
+
+class AboutBox : public Dialog<AboutBox> {
+ public:
+  // `owner` (the note window) is disabled while the box runs and is the
+  // window the box is centred over.
+  explicit AboutBox(HWND owner);
+
+  LinkControl& first_piece() noexcept { return first_piece_; }
+  LinkControl& second_piece() noexcept { return second_piece_; }
+
+  bool PreTranslateMessage(MSG& message) override;
+
+ protected:
+  bool DoDataExchange(bool save) override;
+  BOOL OnInitDialog() override;
+
+ private:
+  // Whether a screen position lies on either piece of the address.
+  bool OnAddress(DWORD message_position) const;
+  LRESULT OnMouseMove(WPARAM, LPARAM);
+  LRESULT OnCtlColor(WPARAM dc, LPARAM control);
+
+ public:
+  static constexpr Entry kMessageMap[] = {
+      {WM_MOUSEMOVE, &AboutBox::OnMouseMove},
+      {WM_CTLCOLORMSGBOX, &AboutBox::OnCtlColor},
+      {WM_CTLCOLOREDIT, &AboutBox::OnCtlColor},
+      {WM_CTLCOLORLISTBOX, &AboutBox::OnCtlColor},
+      {WM_CTLCOLORBTN, &AboutBox::OnCtlColor},
+      {WM_CTLCOLORDLG, &AboutBox::OnCtlColor},
+      {WM_CTLCOLORSCROLLBAR, &AboutBox::OnCtlColor},
+      {WM_CTLCOLORSTATIC, &AboutBox::OnCtlColor},
+  };
+
+ private:
+  LinkControl first_piece_;
+  LinkControl second_piece_;
+};
+
+}  // namespace quillbox

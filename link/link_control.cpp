@@ -1,0 +1,213 @@
+#include "link/link_control.h"
+
+#include <commctrl.h>
+
+#include "link/url_launcher.h"
+
+namespace quillbox {
+
+void LinkControl::OnTakeOver() {
+  // Mouse input and click notifications need SS_NOTIFY.
+  ::SetWindowLongPtrA(hwnd(), GWL_STYLE, ::GetWindowLongPtrA(hwnd(), GWL_STYLE) | SS_NOTIFY);
+  const int length = ::GetWindowTextLengthA(hwnd());
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  text.resize(static_cast<size_t>(::GetWindowTextA(hwnd(), text.data(), length + 1)));
+  if (url_.empty()) url_ = text;
+  if (text.empty()) ::SetWindowTextA(hwnd(), url_.c_str());
+
+  // Copies of the control's font, plain and underlined; the font itself is
+  // borrowed.
+  auto font = reinterpret_cast<HFONT>(::SendMessageA(hwnd(), WM_GETFONT, 0, 0));
+  if (!font) font = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+  if (!font) font = static_cast<HFONT>(::GetStockObject(ANSI_VAR_FONT));
+  LOGFONTA description{};
+  ::GetObjectA(font, sizeof description, &description);
+  normal_font_.reset(::CreateFontIndirectA(&description));
+  description.lfUnderline = TRUE;
+  underlined_font_.reset(::CreateFontIndirectA(&description));
+
+  FitToText();
+  LoadLinkCursor();
+  // A mode set before the take-over gives way to the default one (and the
+  // plain font is sent); the default mode sends nothing.
+  SetUnderline(UnderlineMode::OnHover);
+
+  RECT client{};
+  ::GetClientRect(hwnd(), &client);
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+  ::InitCommonControlsEx(&controls);
+  tooltip_.reset(::CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr, nullptr, nullptr));
+  TOOLINFOA tool{};
+  tool.cbSize = TTTOOLINFOA_V1_SIZE;
+  tool.hwnd = hwnd();
+  tool.uId = 1;
+  tool.rect = client;
+  tool.lpszText = url_.data();
+  ::SendMessageA(tooltip_.get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void LinkControl::LoadLinkCursor() {
+  if (link_cursor_) return;
+  char path[MAX_PATH + 16] = {};
+  const UINT length = ::GetWindowsDirectoryA(path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return;
+  lstrcatA(path, "\\winhlp32.exe");
+  UniqueModule help(::LoadLibraryA(path));
+  if (!help) return;
+  // The cursor belongs to the module; our copy outlives it.
+  if (HCURSOR hand = ::LoadCursorA(help.get(), MAKEINTRESOURCEA(106))) link_cursor_.reset(::CopyIcon(hand));
+}
+
+void LinkControl::SetUrl(const std::string& url) {
+  url_ = url;
+  if (!HasWindow()) return;
+  FitToText();
+  TOOLINFOA tool{};
+  tool.cbSize = TTTOOLINFOA_V1_SIZE;
+  tool.hwnd = hwnd();
+  tool.uId = 1;
+  tool.lpszText = url_.data();
+  ::SendMessageA(tooltip_.get(), TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void LinkControl::SetVisited(bool visited) {
+  visited_ = visited;
+  if (HasWindow()) ::InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+void LinkControl::SetUnderline(UnderlineMode mode) {
+  if (mode == underline_) return;
+  if (HasWindow()) {
+    HFONT font = mode == UnderlineMode::Always ? underlined_font_.get() : normal_font_.get();
+    ::SendMessageA(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    ::InvalidateRect(hwnd(), nullptr, TRUE);
+  }
+  underline_ = mode;
+}
+
+void LinkControl::FitToText() {
+  if (!HasWindow() || !adjust_to_fit_) return;
+  RECT window{}, client{};
+  ::GetWindowRect(hwnd(), &window);
+  ::GetClientRect(hwnd(), &client);
+  ::ClientToScreen(hwnd(), reinterpret_cast<POINT*>(&client.left));
+  ::ClientToScreen(hwnd(), reinterpret_cast<POINT*>(&client.right));
+  if (HWND parent = ::GetParent(hwnd())) {
+    ::ScreenToClient(parent, reinterpret_cast<POINT*>(&window.left));
+    ::ScreenToClient(parent, reinterpret_cast<POINT*>(&window.right));
+    ::ScreenToClient(parent, reinterpret_cast<POINT*>(&client.left));
+    ::ScreenToClient(parent, reinterpret_cast<POINT*>(&client.right));
+  }
+  const int length = ::GetWindowTextLengthA(hwnd());
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  text.resize(static_cast<size_t>(::GetWindowTextA(hwnd(), text.data(), length + 1)));
+  SIZE extent{};
+  HDC dc = ::GetDC(hwnd());
+  HGDIOBJ previous = ::SelectObject(dc, underlined_font_.get());
+  ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+  ::SelectObject(dc, previous);
+  ::ReleaseDC(hwnd(), dc);
+
+  const int height = extent.cy + (window.bottom - window.top) - (client.bottom - client.top);
+  const int width = extent.cx + (window.right - window.left) - (client.right - client.left);
+  const LONG_PTR style = ::GetWindowLongPtrA(hwnd(), GWL_STYLE);
+  RECT placed = window;
+  if (style & SS_CENTERIMAGE) {
+    ::InflateRect(&placed, 0, -((placed.bottom - placed.top) - height) / 2);
+  } else {
+    placed.bottom = placed.top + height;
+  }
+  if (style & SS_CENTER) {
+    ::InflateRect(&placed, -((placed.right - placed.left) - width) / 2, 0);
+  } else if (style & SS_RIGHT) {
+    placed.left = placed.right - width;
+  } else {
+    placed.right = placed.left + width;
+  }
+  ::SetWindowPos(hwnd(), nullptr, placed.left, placed.top, placed.right - placed.left, placed.bottom - placed.top,
+                 SWP_NOZORDER);
+}
+
+void LinkControl::Click() {
+  over_ = false;
+  const INT_PTR result = OpenUrl(url_, SW_SHOW);
+  visited_ = result > 32;
+  if (visited_) {
+    SetVisited(true);
+  } else {
+    ::MessageBeep(MB_ICONEXCLAMATION);
+    ReportLaunchError(result);
+  }
+}
+
+bool LinkControl::PreTranslateMessage(MSG& message) {
+  if (tooltip_) ::SendMessageA(tooltip_.get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&message));
+  return Control<LinkControl>::PreTranslateMessage(message);
+}
+
+bool LinkControl::OnReflected(UINT message, WPARAM wparam, LPARAM, LRESULT& result) {
+  if (message == WM_CTLCOLORSTATIC) {
+    result = ChooseColors(reinterpret_cast<HDC>(wparam));
+    return true;
+  }
+  if (message == WM_COMMAND && HIWORD(wparam) == STN_CLICKED) {
+    Click();
+    result = 0;
+    return true;
+  }
+  return false;
+}
+
+LRESULT LinkControl::ChooseColors(HDC dc) {
+  ::SetTextColor(dc, over_ ? kHoverColor : visited_ ? kVisitedColor : kLinkColor);
+  // Nothing paints the background, so the parent's shows through.
+  ::SetBkMode(dc, TRANSPARENT);
+  return reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
+}
+
+LRESULT LinkControl::OnSetCursor(WPARAM, LPARAM) {
+  if (!link_cursor_) return FALSE;  // and the cursor stays as it is
+  ::SetCursor(link_cursor_.get());
+  return TRUE;
+}
+
+LRESULT LinkControl::OnMouseMove(WPARAM, LPARAM) {
+  if (!over_) {
+    over_ = true;
+    if (underline_ == UnderlineMode::OnHover) {
+      ::SendMessageA(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(underlined_font_.get()), TRUE);
+    }
+    ::InvalidateRect(hwnd(), nullptr, TRUE);
+    // The end of the hover is found by looking where the mouse is.
+    ::SetTimer(hwnd(), kHoverTimer, kHoverPeriodMs, nullptr);
+  }
+  return Default();
+}
+
+LRESULT LinkControl::OnTimer(WPARAM, LPARAM) {
+  const DWORD position = ::GetMessagePos();
+  POINT point{static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
+  ::ScreenToClient(hwnd(), &point);
+  RECT client{};
+  ::GetClientRect(hwnd(), &client);
+  if (!::PtInRect(&client, point)) {
+    over_ = false;
+    ::KillTimer(hwnd(), kHoverTimer);
+    if (underline_ != UnderlineMode::Always) {
+      ::SendMessageA(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(normal_font_.get()), TRUE);
+    }
+    client.bottom += 10;
+    ::InvalidateRect(hwnd(), &client, TRUE);
+  }
+  return Default();
+}
+
+LRESULT LinkControl::OnEraseBackground(WPARAM, LPARAM) { return TRUE; }
+
+LRESULT LinkControl::OnDestroy(WPARAM, LPARAM) {
+  ::KillTimer(hwnd(), kHoverTimer);
+  return Default();
+}
+
+}  // namespace quillbox

@@ -1,0 +1,84 @@
+// A static text control taken over to act as a web link: link colours, an
+// underline, a hand cursor, the URL as a tooltip, and a click that opens it.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "framework/unique_handle.h"
+#include "framework/window.h"
+
+namespace quillbox {
+
+enum class UnderlineMode : int { Never = 0, Always = 1, OnHover = -1 };
+
+class LinkControl : public Control<LinkControl> {
+ public:
+  static constexpr COLORREF kLinkColor = RGB(0, 0, 238);
+  static constexpr COLORREF kVisitedColor = RGB(85, 26, 139);
+  static constexpr COLORREF kHoverColor = RGB(255, 0, 0);
+  static constexpr UINT_PTR kHoverTimer = 100;
+  static constexpr UINT kHoverPeriodMs = 100;
+
+  LinkControl() = default;
+
+  void SetUrl(const std::string& url);
+  void SetVisited(bool visited);
+  void SetUnderline(UnderlineMode mode);
+  // Resizes the control to its text; only with the adjust-to-fit flag set,
+  // which nothing in the program sets.
+  void FitToText();
+  // Opens the URL; beeps and says why when that fails.
+  void Click();
+
+  const std::string& url() const noexcept { return url_; }
+  bool visited() const noexcept { return visited_; }
+  bool over() const noexcept { return over_; }
+  UnderlineMode underline() const noexcept { return underline_; }
+  HFONT normal_font() const noexcept { return normal_font_.get(); }
+  HFONT underlined_font() const noexcept { return underlined_font_.get(); }
+  HCURSOR link_cursor() const noexcept { return link_cursor_.get(); }
+  HWND tooltip() const noexcept { return tooltip_.get(); }
+
+  bool PreTranslateMessage(MSG& message) override;
+  bool OnReflected(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
+
+ protected:
+  void OnTakeOver() override;
+
+ private:
+  bool HasWindow() const { return hwnd() && ::IsWindow(hwnd()); }
+  void LoadLinkCursor();
+  LRESULT ChooseColors(HDC dc);
+
+  LRESULT OnSetCursor(WPARAM, LPARAM);
+  LRESULT OnMouseMove(WPARAM, LPARAM);
+  LRESULT OnTimer(WPARAM, LPARAM);
+  LRESULT OnEraseBackground(WPARAM, LPARAM);
+  LRESULT OnDestroy(WPARAM, LPARAM);
+
+ public:
+  static constexpr Entry kMessageMap[] = {
+      {WM_SETCURSOR, &LinkControl::OnSetCursor},
+      {WM_MOUSEMOVE, &LinkControl::OnMouseMove},
+      {WM_TIMER, &LinkControl::OnTimer},
+      {WM_ERASEBKGND, &LinkControl::OnEraseBackground},
+      {WM_DESTROY, &LinkControl::OnDestroy},
+  };
+
+ private:
+  bool over_ = false;
+  bool visited_ = false;
+  UnderlineMode underline_ = UnderlineMode::OnHover;
+  bool adjust_to_fit_ = false;
+  // Owned resources, declared so that they are released in this order:
+  // underlined font, cursor, tooltip, normal font, URL.
+  std::string url_;
+  UniqueFont normal_font_;
+  UniqueWindow tooltip_;
+  UniqueCursor link_cursor_;
+  UniqueFont underlined_font_;
+};
+
+}  // namespace quillbox

@@ -27,6 +27,9 @@ mkdir -p "$(dirname "$WINEPREFIX")"
     # top-level window that it hides.
     wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 || true
     wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1 || true
+    # The About box's text art wants a fixed-pitch "Courier New".
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Courier New' /d 'Liberation Mono' /f \
+      >/dev/null 2>&1 || true
     wineserver -w || true
     touch "$WINEPREFIX/.quillbox-ready"
   fi

@@ -59,6 +59,25 @@ TEST_F(AboutBoxTest, OpensCentredWithTheCaptureAndBothPiecesUnderlinedAndItsColo
       EXPECT_EQ(piece->url(), kMakerUrl);
       EXPECT_EQ(::SendMessageA(piece->hwnd(), WM_GETFONT, 0, 0), reinterpret_cast<LRESULT>(piece->underlined_font()));
     }
+    // The template's controls where it puts them (dialog units), with their
+    // styles; the pieces have gained SS_NOTIFY from their take-over.
+    const struct {
+      int id;
+      RECT units;
+      LONG style;
+    } controls[] = {{0xFFFF, {121, 34, 174, 68}, 0x50020000},       {IDC_ABOUT_LOGO, {5, 0, 100, 107}, 0x50020000},
+                    {IDC_ABOUT_LINK1, {50, 97, 117, 107}, 0x50020100}, {IDC_ABOUT_LINK2, {117, 97, 186, 107}, 0x50020100},
+                    {IDOK, {69, 189, 94, 199}, 0x50010000},         {IDC_ABOUT_FRAME, {0, 0, 194, 112}, 0x50000007}};
+    for (const auto& control : controls) {
+      HWND item = about.Item(control.id);
+      ASSERT_NE(item, nullptr) << control.id;
+      RECT expected = control.units;
+      ::MapDialogRect(about.hwnd(), &expected);
+      RECT actual = ScreenRect(item);
+      ::MapWindowPoints(nullptr, about.hwnd(), reinterpret_cast<POINT*>(&actual), 2);
+      EXPECT_TRUE(::EqualRect(&expected, &actual)) << control.id;
+      EXPECT_EQ(static_cast<LONG>(::GetWindowLongPtrA(item, GWL_STYLE)), control.style) << control.id;
+    }
     char first[32] = {}, second[32] = {};
     ::GetWindowTextA(about.first_piece().hwnd(), first, sizeof first);
     ::GetWindowTextA(about.second_piece().hwnd(), second, sizeof second);
@@ -114,6 +133,15 @@ TEST_F(AboutBoxTest, AClickOnEitherPieceOpensThePageAndAnyOtherClickClosesTheBox
   EXPECT_TRUE(open_with_capture);
   EXPECT_TRUE(about.first_piece().visited());  // both halves click the first piece
   EXPECT_FALSE(about.second_piece().visited());
+}
+
+TEST_F(AboutBoxTest, AClickOnTheNoteWindowBehindItClosesItToo) {
+  AboutBox about(owner_);
+  test::WhenIdle([&] {
+    const RECT owner = ScreenRect(owner_);
+    ClickAt(about.hwnd(), POINT{owner.left + 4, owner.bottom - 4});  // the capture brings it to the box
+  });
+  EXPECT_EQ(about.RunModal(), IDOK);
 }
 
 TEST_F(AboutBoxTest, TheCursorIsTheHandOverTheAddressAndTheArrowElsewhereEvenOverTheNoteWindow) {

@@ -5,10 +5,12 @@
 #include <commctrl.h>
 
 #include <functional>
+#include <iterator>
 
 #include "framework/dialog.h"
 #include "framework/module.h"
 #include "link/link_control.h"
+#include "core/url_launch.h"
 #include "link/url_launcher.h"
 #include "tests/win/test_support.h"
 
@@ -52,13 +54,15 @@ TEST(OpenUrl, WithoutAHandlerTheShellsOwnErrorComesBackAndNothingRuns) {
   EXPECT_STREQ(output, "untouched");
 }
 
-TEST(ReportLaunchError, ShowsTheReasonUnderTheApplicationsTitle) {
+TEST(ReportLaunchError, ShowsEachReasonUnderTheApplicationsTitle) {
   MessageBoxRecorder boxes;
-  ReportLaunchError(26);
-  ASSERT_EQ(boxes.boxes().size(), 1u);
-  EXPECT_EQ(boxes.boxes()[0].caption, "win_tests");
-  EXPECT_NE(boxes.boxes()[0].text.find("A sharing violation occurred."), std::string::npos);
-  EXPECT_EQ(boxes.boxes()[0].text.rfind("Unable to open hyperlink:", 0), 0u);
+  const INT_PTR codes[] = {0, 2, 3, 5, 8, 11, 26, 27, 28, 29, 30, 31, 32, 4, -1};
+  for (INT_PTR code : codes) ReportLaunchError(code);
+  ASSERT_EQ(boxes.boxes().size(), std::size(codes));
+  for (size_t i = 0; i < std::size(codes); ++i) {
+    EXPECT_EQ(boxes.boxes()[i].caption, "win_tests");
+    EXPECT_EQ(boxes.boxes()[i].text, LaunchErrorText(codes[i])) << codes[i];
+  }
 }
 
 // A dialog that passes its controls' colour requests and clicks on to them.

@@ -34,7 +34,9 @@ class AboutBox : public Dialog<AboutBox> {
   LRESULT OnMouseMove(WPARAM, LPARAM);
   LRESULT OnCtlColor(WPARAM dc, LPARAM control);
 
- public:
+ private:
+  // The table is read by the message-map base only.
+  friend class WithMessageMap<AboutBox, DialogBase>;
   static constexpr Entry kMessageMap[] = {
       {WM_MOUSEMOVE, &AboutBox::OnMouseMove},
       {WM_CTLCOLORMSGBOX, &AboutBox::OnCtlColor},
@@ -46,7 +48,6 @@ class AboutBox : public Dialog<AboutBox> {
       {WM_CTLCOLORSTATIC, &AboutBox::OnCtlColor},
   };
 
- private:
   LinkControl first_piece_;
   LinkControl second_piece_;
 };

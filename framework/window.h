@@ -69,8 +69,9 @@ class Window {
 
 // Adds a message table to a window class: T declares
 //   static constexpr Entry kMessageMap[] = {{WM_SIZE, &T::OnSize}, ...};
-// with handlers LRESULT T::OnX(WPARAM, LPARAM). Messages not in the table go
-// to Base::OnMessage.
+// with handlers LRESULT T::OnX(WPARAM, LPARAM), and makes this template a
+// friend when the table is private. Messages not in the table go to
+// Base::OnMessage.
 template <class T, class Base>
 class WithMessageMap : public Base {
  public:

@@ -58,7 +58,9 @@ class LinkControl : public Control<LinkControl> {
   LRESULT OnEraseBackground(WPARAM, LPARAM);
   LRESULT OnDestroy(WPARAM, LPARAM);
 
- public:
+ private:
+  // The table is read by the message-map base only.
+  friend class WithMessageMap<LinkControl, Window>;
   static constexpr Entry kMessageMap[] = {
       {WM_SETCURSOR, &LinkControl::OnSetCursor},
       {WM_MOUSEMOVE, &LinkControl::OnMouseMove},
@@ -67,7 +69,6 @@ class LinkControl : public Control<LinkControl> {
       {WM_DESTROY, &LinkControl::OnDestroy},
   };
 
- private:
   bool over_ = false;
   bool visited_ = false;
   UnderlineMode underline_ = UnderlineMode::OnHover;

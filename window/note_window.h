@@ -78,7 +78,9 @@ class NoteWindow : public Dialog<NoteWindow> {
   std::string CanonicalPath(const std::string& path);
   bool IsOpenNote(const std::string& path) const;
 
- public:
+ private:
+  // The table is read by the message-map base only.
+  friend class WithMessageMap<NoteWindow, DialogBase>;
   static constexpr Entry kMessageMap[] = {
       {WM_SYSCOMMAND, &NoteWindow::OnSysCommand},
       {WM_ACTIVATE, &NoteWindow::OnActivateOrShow},
@@ -100,7 +102,6 @@ class NoteWindow : public Dialog<NoteWindow> {
       {WM_ENDSESSION, &NoteWindow::OnEndSession},
   };
 
- private:
   std::string note_text_;
   HICON icon_;  // the program's icon; shared, never released
   std::string note_path_;

@@ -121,18 +121,6 @@ TEST(Dialog, EndModalFromAMessageSentByAnotherThreadEndsTheRun) {
   sender.join();
 }
 
-TEST(Dialog, TheOwnerIsDisabledWhileTheDialogRunsAndEnabledAfter) {
-  HWND owner = ::CreateWindowExA(0, "Static", "owner", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
-                                 nullptr, nullptr);
-  TestDialog dialog(owner);
-  test::RunWhileOpen(dialog, [&] {
-    EXPECT_FALSE(::IsWindowEnabled(owner));
-    EXPECT_EQ(::GetWindow(dialog.hwnd(), GW_OWNER), owner);
-  });
-  EXPECT_TRUE(::IsWindowEnabled(owner));
-  ::DestroyWindow(owner);
-}
-
 TEST(Dialog, WmQuitEndsTheRunAndIsPassedOn) {
   TestDialog dialog;
   INT_PTR result = 0;

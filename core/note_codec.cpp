@@ -98,11 +98,97 @@ std::string RestoreCrLf(std::string_view text) {
   return out;
 }
 
+void AppendUtf8(std::string& out, char32_t code) {
+  if (code < 0x80) {
+    out.push_back(static_cast<char>(code));
+  } else if (code < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (code >> 6)));
+    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+  } else if (code < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (code >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (code >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+  }
+}
+
+// UTF-16 as UTF-8. A broken surrogate pair becomes U+FFFD and an odd last
+// byte is dropped; either clears `whole`.
+std::string Utf16ToUtf8(std::string_view bytes, bool big_endian, bool& whole) {
+  const auto unit_at = [&](std::size_t i) {
+    const auto first = static_cast<unsigned char>(bytes[i]);
+    const auto second = static_cast<unsigned char>(bytes[i + 1]);
+    return static_cast<char16_t>(big_endian ? (first << 8 | second) : (second << 8 | first));
+  };
+  constexpr char32_t kReplacement = 0xFFFD;
+  std::string out;
+  out.reserve(bytes.size() / 2 * 3);
+  const std::size_t units = bytes.size() / 2;
+  if (bytes.size() % 2) whole = false;
+  for (std::size_t i = 0; i < units; ++i) {
+    const char16_t unit = unit_at(2 * i);
+    if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < units) {
+      const char16_t low = unit_at(2 * i + 2);
+      if (low >= 0xDC00 && low < 0xE000) {
+        AppendUtf8(out, 0x10000 + ((char32_t{unit} - 0xD800) << 10) + (low - 0xDC00));
+        ++i;
+        continue;
+      }
+    }
+    if (unit >= 0xD800 && unit < 0xE000) {
+      whole = false;
+      AppendUtf8(out, kReplacement);
+    } else {
+      AppendUtf8(out, unit);
+    }
+  }
+  return out;
+}
+
+bool IsValidUtf8(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    std::size_t length = 0;
+    char32_t minimum = 0;
+    if (lead < 0x80) {
+      ++i;
+      continue;
+    } else if ((lead & 0xE0) == 0xC0) {
+      length = 2, minimum = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+      length = 3, minimum = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+      length = 4, minimum = 0x10000;
+    } else {
+      return false;
+    }
+    if (i + length > text.size()) return false;
+    char32_t code = lead & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k) {
+      const auto next = static_cast<unsigned char>(text[i + k]);
+      if ((next & 0xC0) != 0x80) return false;
+      code = code << 6 | (next & 0x3F);
+    }
+    if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code < 0xE000)) return false;
+    i += length;
+  }
+  return true;
+}
+
+DecodedNote DecodeContent(std::string_view file_bytes, bool whole);
+
 }  // namespace
 
-std::string EncodeNote(const NoteGeometry& geometry, std::string_view text) {
+std::string EncodeNote(const NoteGeometry& geometry, std::string_view text, NoteEncoding encoding) {
   std::string out;
-  out.reserve(5 * 13 + text.size() + static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
+  out.reserve(kUtf8Mark.size() + 5 * 13 + text.size() +
+              static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
+  if (encoding == NoteEncoding::kUtf8) out.append(kUtf8Mark);
   AppendNumberLine(out, kNoteFileTag);
   AppendNumberLine(out, geometry.left);
   AppendNumberLine(out, geometry.top);
@@ -128,12 +214,36 @@ std::string EncodeNote(const NoteGeometry& geometry, std::string_view text) {
 }
 
 DecodedNote DecodeNote(std::string_view file_bytes) {
+  const auto starts_with = [&](std::string_view mark) { return file_bytes.substr(0, mark.size()) == mark; };
+  if (starts_with(kUtf8Mark)) {
+    DecodedNote note = DecodeContent(file_bytes.substr(kUtf8Mark.size()), true);
+    note.encoding = NoteEncoding::kUtf8;
+    if (!IsValidUtf8(note.text)) note.whole = false;
+    return note;
+  }
+  const bool little_endian = starts_with("\xFF\xFE");
+  if (little_endian || starts_with("\xFE\xFF")) {
+    bool whole = true;
+    const std::string utf8 = Utf16ToUtf8(file_bytes.substr(2), !little_endian, whole);
+    DecodedNote note = DecodeContent(utf8, whole);
+    note.encoding = NoteEncoding::kUtf8;
+    return note;
+  }
+  return DecodeContent(file_bytes, true);
+}
+
+namespace {
+
+DecodedNote DecodeContent(std::string_view file_bytes, bool whole) {
   // The text-mode reader stops at Ctrl-Z and the loader at the first zero
-  // byte; whichever comes first ends the content.
+  // byte; whichever comes first ends the content. A Ctrl-Z that is the
+  // file's last byte (an old end-of-file mark) loses nothing.
   const std::size_t end = std::min(file_bytes.find(kCtrlZ), file_bytes.find('\0'));
   const std::string_view content = file_bytes.substr(0, end);
 
   DecodedNote note;
+  note.whole = whole && (end == std::string_view::npos ||
+                         (end + 1 == file_bytes.size() && file_bytes[end] == kCtrlZ));
   TextModeCursor cursor(content);
   std::int32_t* const fields[kNumberFieldCount] = {&note.tag, &note.geometry.left, &note.geometry.top,
                                                    &note.geometry.width, &note.geometry.height};
@@ -148,4 +258,5 @@ DecodedNote DecodeNote(std::string_view file_bytes) {
   return note;
 }
 
+}  // namespace
 }  // namespace quillbox

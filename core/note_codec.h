@@ -1,5 +1,7 @@
 // The note file: five decimal lines (tag, left, top, width, height) and the
-// text, written with CR LF line breaks in the user's ANSI code page.
+// text, written with CR LF line breaks in the user's ANSI code page, or in
+// UTF-8 after a byte-order mark when the text holds characters that the code
+// page lacks.
 #pragma once
 
 #include <cstdint>
@@ -23,21 +25,36 @@ struct NoteGeometry {
 
 inline constexpr std::int32_t kNoteFileTag = 1001;
 
+// How a note file's text is stored.
+enum class NoteEncoding {
+  kAnsi,  // the user's ANSI code page, no mark: every note whose text fits it
+  kUtf8,  // UTF-8 after the mark EF BB BF
+};
+
+inline constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
 struct DecodedNote {
   std::int32_t tag = 0;       // read, never checked
   NoteGeometry geometry;
   std::string text;           // CR LF line breaks, as the edit control holds it
+  NoteEncoding encoding = NoteEncoding::kAnsi;  // of `text`
+  // False when reading stopped before the end of the file (a zero byte, a
+  // Ctrl-Z, broken UTF-8 or UTF-16): writing the text back would lose the rest.
+  bool whole = true;
 };
 
-// The bytes of a note file for this geometry and text (CR LF line breaks).
-// A Ctrl-Z byte (0x1A) in the text is left out: a reader stops at that byte,
-// so writing it would cut off everything after it on the next load.
-std::string EncodeNote(const NoteGeometry& geometry, std::string_view text);
+// The bytes of a note file for this geometry and text (CR LF line breaks),
+// the text being in `encoding` already. A Ctrl-Z byte (0x1A) in the text is
+// left out: a reader stops at that byte, so writing it would cut off
+// everything after it on the next load.
+std::string EncodeNote(const NoteGeometry& geometry, std::string_view text,
+                       NoteEncoding encoding = NoteEncoding::kAnsi);
 
 // Decodes the raw bytes of a note file. Never fails: a missing or malformed
 // number is 0, a number outside the signed 32-bit range saturates at its
 // limit, and a missing text is empty. Reading stops at the first Ctrl-Z
-// (0x1A) or zero byte.
+// (0x1A) or zero byte. A UTF-8 mark gives UTF-8 text; a UTF-16 mark (little-
+// or big-endian, as other editors write) gives the same text in UTF-8.
 DecodedNote DecodeNote(std::string_view file_bytes);
 
 }  // namespace quillbox

@@ -26,7 +26,7 @@ TEST(NoteCodec, ExampleFileIsExactBothWays) {
   EXPECT_EQ(EncodeNote({1, 2, 3, 260}, ""), "1001\r\n1\r\n2\r\n3\r\n260\r\n");
 }
 
-TEST(NoteCodec, LooseFilesReadAsTheOldReaderDid) {
+TEST(NoteCodec, LooseFilesReadAsTextModeReadingDoes) {
   const std::tuple<std::string, NoteGeometry, std::string> cases[] = {
       {"abc\r\n1\r\n2\r\n3\r\n4\r\nt", {1, 2, 3, 4}, "t"},
       {"1001\n-1\n2\n3\n4\n\nx\ny\n", {-1, 2, 3, 4}, "\r\nx\r\ny\r\n"},
@@ -69,6 +69,43 @@ TEST(NoteCodec, SavedNotesReadBackUnchangedUpToNormalisation) {
     const DecodedNote note = DecodeNote(EncodeNote(geometry, text));
     ASSERT_EQ(note.geometry, geometry);
     ASSERT_EQ(note.text, expected) << text;
+  }
+}
+
+// Text beyond the ANSI code page travels as UTF-8 after a mark; UTF-16 notes
+// of other editors read as the same text. Whatever cannot be read whole is
+// flagged, so that a save does not cut the rest of the file off.
+TEST(NoteCodec, MarkedEncodingsReadAsTheirTextAndPartialReadsAreFlagged) {
+  const std::string china = "\xE4\xB8\xAD\xE6\x96\x87", emoji = "\xF0\x9F\x98\x80";
+  const std::string utf8_file = EncodeNote({1, 2, 3, 4}, china + "\r\n" + emoji, NoteEncoding::kUtf8);
+  EXPECT_EQ(utf8_file, "\xEF\xBB\xBF" "1001\r\n1\r\n2\r\n3\r\n4\r\n" + china + "\r\n" + emoji);
+  const auto utf16 = [](const std::u16string& text, bool big) {
+    std::string bytes = big ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char16_t unit : text) {
+      const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+      bytes += big ? std::string{high, low} : std::string{low, high};
+    }
+    return bytes;
+  };
+  const std::u16string utf16_text = u"1001\r\n1\r\n2\r\n3\r\n4\r\n\u4E2D\u6587\r\n\U0001F600";
+  const std::tuple<std::string, std::string, NoteEncoding, bool> cases[] = {
+      {utf8_file, china + "\r\n" + emoji, NoteEncoding::kUtf8, true},
+      {utf16(utf16_text, false), china + "\r\n" + emoji, NoteEncoding::kUtf8, true},
+      {utf16(utf16_text, true), china + "\r\n" + emoji, NoteEncoding::kUtf8, true},
+      {utf16(u"1\n1\n2\n3\n4\nab\xD800", false), "ab\xEF\xBF\xBD", NoteEncoding::kUtf8, false},
+      {utf16(u"1\n1\n2\n3\n4\nab", false) + "x", "ab", NoteEncoding::kUtf8, false},
+      {"\xEF\xBB\xBF" "1\n1\n2\n3\n4\nab\xC3", "ab\xC3", NoteEncoding::kUtf8, false},
+      {"1\n1\n2\n3\n4\nab\x1A" "cd", "ab", NoteEncoding::kAnsi, false},
+      {"1\n1\n2\n3\n4\nab\0cd"s, "ab", NoteEncoding::kAnsi, false},
+      {"1\n1\n2\n3\n4\nab\x1A", "ab", NoteEncoding::kAnsi, true},
+      {"1\n1\n2\n3\n4\nab\xE9", "ab\xE9", NoteEncoding::kAnsi, true},
+  };
+  for (const auto& [file, text, encoding, whole] : cases) {
+    const DecodedNote note = DecodeNote(file);
+    EXPECT_EQ(note.geometry, (NoteGeometry{1, 2, 3, 4})) << file;
+    EXPECT_EQ(note.text, text) << file;
+    EXPECT_EQ(note.encoding, encoding) << file;
+    EXPECT_EQ(note.whole, whole) << file;
   }
 }
 

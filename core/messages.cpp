@@ -11,7 +11,9 @@ std::string_view TrimTrailingBreaks(std::string_view text) {
   return last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1);
 }
 
-std::string_view WhatNoGivesUp(SaveMoment moment) {
+}  // namespace
+
+std::string_view GiveUpWords(SaveMoment moment) {
   switch (moment) {
     case SaveMoment::kClosing:
       return "close without saving.";
@@ -24,6 +26,8 @@ std::string_view WhatNoGivesUp(SaveMoment moment) {
   }
   return "close without saving.";
 }
+
+namespace {
 
 // When the run is ending from outside the window cannot stay, so the box
 // has no Cancel button and must not offer one.
@@ -56,7 +60,7 @@ std::string FormatText(std::string_view pattern, std::initializer_list<std::stri
 std::string SaveFailedText(std::string_view path, std::string_view reason, SaveMoment moment) {
   return FormatText(
       "The note could not be saved to\n%1\n\n%2\n\nYes: try to save it again.\nNo: %3%4",
-      {path, TrimTrailingBreaks(reason), WhatNoGivesUp(moment), CancelLine(moment)});
+      {path, TrimTrailingBreaks(reason), GiveUpWords(moment), CancelLine(moment)});
 }
 
 std::string UnreadableNoteText(std::string_view path, std::string_view reason) {
@@ -70,7 +74,7 @@ std::string UnsavedUnreadableNoteText(std::string_view path, SaveMoment moment) 
   return FormatText(
       "The note\n%1\ncould not be read when it was opened, so your text is not saved into it.\n\n"
       "OK: %2%3",
-      {path, WhatNoGivesUp(moment), CancelLine(moment)});
+      {path, GiveUpWords(moment), CancelLine(moment)});
 }
 
 std::string_view ApplicationTitle(std::string_view module_path) {

@@ -18,6 +18,10 @@ inline constexpr std::string_view kPathNotFound = "Path not found.";
 inline constexpr std::string_view kReadErrorText = "An unknown error occurred while accessing %1.";
 inline constexpr std::string_view kSeekErrorText = "Seek failed on %1";
 
+// When memory runs out in the middle of something the user asked for.
+inline constexpr std::string_view kOutOfMemoryText =
+    "There is not enough memory to do this. Nothing was changed, and the note's file is as it was.";
+
 // Replaces %1 to %9 by the arguments (a missing argument by nothing); "%%"
 // is one '%'; any other '%' stays as it is. The arguments are not scanned
 // again, so a path holding "%2" is shown as it is.
@@ -27,6 +31,9 @@ std::string FormatText(std::string_view pattern, std::initializer_list<std::stri
 // kQuitting: the window is going whatever the user says (the run was ended
 // from outside), so there is no "keep the note open".
 enum class SaveMoment { kClosing, kSwitchingNotes, kEndingSession, kQuitting };
+
+// What "No" (or "OK") gives up at `moment`: "close without saving.", ...
+std::string_view GiveUpWords(SaveMoment moment);
 
 // The question shown when the note cannot be saved into `path` for `reason`
 // (the system's text for the error): Yes retries, No goes on without saving,

@@ -10,13 +10,15 @@ INT_PTR DialogBase::RunModal() {
   ending_ = false;
   result_ = -1;
 
-  HWND window = ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(template_id_), owner_,
+  HWND window = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(template_id_), owner_,
                                      &DialogProc, reinterpret_cast<LPARAM>(this));
   // As the system's modal dialogs do, show a template without WS_VISIBLE.
   if (window && !ending_ && !::IsWindowVisible(window)) ::ShowWindow(window, SW_SHOWNORMAL);
+  // The loop is a Unicode one: an ANSI loop would turn every typed
+  // character that the code page lacks into '?' on its way to the edit.
   MSG message{};
   while (window && !ending_) {
-    const BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
+    const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
     if (got == 0) {
       // WM_QUIT ends this run; post it again for whoever runs the outer loop.
       ::PostQuitMessage(static_cast<int>(message.wParam));
@@ -25,7 +27,7 @@ INT_PTR DialogBase::RunModal() {
     if (got == -1) break;
     if (!PreTranslateChain(message)) {
       ::TranslateMessage(&message);
-      ::DispatchMessageA(&message);
+      ::DispatchMessageW(&message);
     }
   }
 
@@ -57,7 +59,7 @@ bool DialogBase::PreTranslateChain(MSG& message) {
   return false;
 }
 
-bool DialogBase::PreTranslateMessage(MSG& message) { return ::IsDialogMessageA(hwnd(), &message) != FALSE; }
+bool DialogBase::PreTranslateMessage(MSG& message) { return ::IsDialogMessageW(hwnd(), &message) != FALSE; }
 
 bool DialogBase::UpdateData(bool save) { return DoDataExchange(save); }
 

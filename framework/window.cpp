@@ -1,6 +1,9 @@
 #include "framework/window.h"
 
+#include <exception>
 #include <utility>
+
+#include "core/messages.h"
 
 namespace quillbox {
 namespace {
@@ -10,6 +13,16 @@ namespace {
 constexpr char kObjectProperty[] = "Quillbox.Window";
 
 }  // namespace
+
+void ShowOutOfMemory(HWND owner) noexcept {
+  // Fixed buffers only: there may be no memory for anything else.
+  char path[MAX_PATH] = {};
+  ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+  char caption[MAX_PATH] = {};
+  const std::string_view title = ApplicationTitle(path);
+  title.copy(caption, MAX_PATH - 1);
+  ::MessageBoxA(owner, kOutOfMemoryText.data(), caption, MB_OK | MB_ICONSTOP);
+}
 
 Window::~Window() { Detach(); }
 
@@ -25,13 +38,13 @@ bool Window::Subclass(HWND hwnd) {
   hwnd_ = hwnd;
   OnTakeOver();
   previous_proc_ = reinterpret_cast<WNDPROC>(
-      ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SubclassProc)));
+      ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SubclassProc)));
   return true;
 }
 
 void Window::Detach() noexcept {
   if (!hwnd_) return;
-  ::SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_proc_));
+  ::SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_proc_));
   ::RemovePropA(hwnd_, kObjectProperty);
   hwnd_ = nullptr;
 }
@@ -41,7 +54,7 @@ bool Window::OnMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 bool Window::OnReflected(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 
 LRESULT Window::Default() {
-  return ::CallWindowProcA(previous_proc_, hwnd_, current_.message, current_.wparam, current_.lparam);
+  return ::CallWindowProcW(previous_proc_, hwnd_, current_.message, current_.wparam, current_.lparam);
 }
 
 LRESULT Window::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -49,19 +62,28 @@ LRESULT Window::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
   // is kept per call and restored on return.
   const CurrentMessage outer = std::exchange(current_, CurrentMessage{message, wparam, lparam});
   LRESULT result = 0;
-  if (!OnMessage(message, wparam, lparam, result)) result = Default();
+  // No exception may unwind through the system's code that called us. The
+  // handlers keep their state sound when memory runs out; here the user
+  // learns that what they asked for did not happen.
+  try {
+    if (!OnMessage(message, wparam, lparam, result)) result = Default();
+  } catch (const std::exception&) {
+    current_ = outer;
+    ShowOutOfMemory(hwnd_);
+    return 0;
+  }
   current_ = outer;
   return result;
 }
 
 LRESULT CALLBACK Window::SubclassProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   Window* window = FromHandle(hwnd);
-  if (!window) return ::DefWindowProcA(hwnd, message, wparam, lparam);
+  if (!window) return ::DefWindowProcW(hwnd, message, wparam, lparam);
   if (message != WM_NCDESTROY) return window->WindowProc(message, wparam, lparam);
   // The last message: let the original procedure see it, then let go.
   const WNDPROC previous = window->previous_proc_;
   window->Detach();
-  const LRESULT result = ::CallWindowProcA(previous, hwnd, message, wparam, lparam);
+  const LRESULT result = ::CallWindowProcW(previous, hwnd, message, wparam, lparam);
   window->OnFinalMessage();
   return result;
 }

@@ -7,6 +7,9 @@
 
 namespace quillbox {
 
+// Tells the user that memory ran out and what they asked for was not done.
+void ShowOutOfMemory(HWND owner) noexcept;
+
 class Window {
  public:
   Window() = default;

@@ -1,0 +1,25 @@
+// Text between the program's 8-bit strings and the system's UTF-16.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quillbox {
+
+// `text` in `code_page` as UTF-16. Throws std::bad_alloc when memory runs out.
+std::wstring ToWide(std::string_view text, UINT code_page = CP_ACP);
+
+// `text` in `code_page`; a character the code page lacks becomes its default
+// character. Throws std::bad_alloc when memory runs out.
+std::string FromWide(std::wstring_view text, UINT code_page = CP_ACP);
+
+// `text` in the ANSI code page, or nothing when a character would be lost.
+std::optional<std::string> ToAnsiExactly(std::wstring_view text);
+
+// A window's whole text (an edit control's, say).
+std::wstring WindowTextW(HWND window);
+
+}  // namespace quillbox

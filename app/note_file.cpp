@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <new>
 
+#include "framework/text.h"
 #include "framework/unique_handle.h"
 
 namespace quillbox {
@@ -14,13 +15,6 @@ SECURITY_ATTRIBUTES InheritableSecurity() {
   security.nLength = sizeof security;
   security.bInheritHandle = TRUE;
   return security;
-}
-
-std::wstring ToWide(const std::string& text) {
-  const int length = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(std::max(length, 0)), L'\0');
-  if (length > 0) ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-  return wide;
 }
 
 std::wstring FullWidePath(const std::wstring& path) {
@@ -73,7 +67,44 @@ DWORD LastError() {
   return error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT;
 }
 
+ULONGLONG Combine(DWORD high, DWORD low) { return ULONGLONG{high} << 32 | low; }
+
+FileStamp StampOf(const BY_HANDLE_FILE_INFORMATION& info) {
+  return {true, Combine(info.nFileSizeHigh, info.nFileSizeLow),
+          Combine(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime)};
+}
+
+// The name to hand to the system's wide calls: full, and in the extended
+// form where it is too long for the plain one.
+std::wstring SystemName(const std::string& path) { return ExtendedIfLong(FullWidePath(ToWide(path))); }
+
 }  // namespace
+
+FileStamp StampOf(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!::GetFileAttributesExW(SystemName(path).c_str(), GetFileExInfoStandard, &data)) return {};
+  return {true, Combine(data.nFileSizeHigh, data.nFileSizeLow),
+          Combine(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime)};
+}
+
+std::optional<FileIdentity> IdentifyFile(const std::string& path) {
+  // No access asked for: a file another program holds with no sharing can
+  // still tell who it is.
+  UniqueFile file(::CreateFileW(SystemName(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!file || !::GetFileInformationByHandle(file.get(), &info)) return std::nullopt;
+  return FileIdentity{info.dwVolumeSerialNumber, Combine(info.nFileIndexHigh, info.nFileIndexLow)};
+}
+
+std::string EncodeNoteFile(const NoteGeometry& geometry, std::wstring_view text) {
+  if (std::optional<std::string> ansi = ToAnsiExactly(text)) return EncodeNote(geometry, *ansi);
+  return EncodeNote(geometry, FromWide(text, CP_UTF8), NoteEncoding::kUtf8);
+}
+
+std::wstring TextOfNote(const DecodedNote& note) {
+  return ToWide(note.text, note.encoding == NoteEncoding::kUtf8 ? CP_UTF8 : CP_ACP);
+}
 
 std::string FullPath(const std::string& path) {
   char buffer[MAX_PATH];
@@ -94,11 +125,13 @@ NoteFileContent ReadNoteFile(const std::string& path) {
     return content;
   }
   LARGE_INTEGER size{};
-  if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart < 0) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 || !::GetFileInformationByHandle(file.get(), &info)) {
     content.error = ::GetLastError();
     content.status = Status::kSeekFailed;
     return content;
   }
+  content.stamp = StampOf(info);
   if (size.QuadPart == 0) {
     content.status = Status::kEmpty;
     return content;

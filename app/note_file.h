@@ -3,10 +3,42 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "core/note_codec.h"
+
 namespace quillbox {
+
+// What tells whether another program changed a note file since this window
+// read or wrote it: whether it is there, its size and its last-write time.
+struct FileStamp {
+  bool exists = false;
+  ULONGLONG size = 0;
+  ULONGLONG last_write = 0;
+
+  friend bool operator==(const FileStamp& a, const FileStamp& b) {
+    return a.exists == b.exists && a.size == b.size && a.last_write == b.last_write;
+  }
+  friend bool operator!=(const FileStamp& a, const FileStamp& b) { return !(a == b); }
+};
+
+FileStamp StampOf(const std::string& path);
+
+// The file itself, whatever name leads to it (letter case, 8.3 form,
+// relative path, a link): its volume and its index on that volume.
+struct FileIdentity {
+  DWORD volume = 0;
+  ULONGLONG index = 0;
+
+  friend bool operator==(const FileIdentity& a, const FileIdentity& b) {
+    return a.volume == b.volume && a.index == b.index;
+  }
+};
+
+// Nothing when there is no such file.
+std::optional<FileIdentity> IdentifyFile(const std::string& path);
 
 struct NoteFileContent {
   enum class Status {
@@ -20,6 +52,7 @@ struct NoteFileContent {
   Status status = Status::kMissing;
   DWORD error = ERROR_SUCCESS;
   std::string bytes;
+  FileStamp stamp;  // of the file as it was read
 };
 
 // Reads a whole note file. While it reads, no other process may open it.
@@ -30,6 +63,13 @@ NoteFileContent ReadNoteFile(const std::string& path);
 // in the same folder, which then takes the note's place in one rename.
 // Returns ERROR_SUCCESS or the error; no temporary file is left behind.
 DWORD WriteNoteFile(const std::string& path, std::string_view bytes);
+
+// The bytes of a note file for the window's text: in the ANSI code page when
+// every character fits it, else in UTF-8 after a byte-order mark.
+std::string EncodeNoteFile(const NoteGeometry& geometry, std::wstring_view text);
+
+// The text of a decoded note as the edit control takes it.
+std::wstring TextOfNote(const DecodedNote& note);
 
 // The full path of a file as the system resolves a relative one.
 std::string FullPath(const std::string& path);

@@ -2,15 +2,23 @@
 // before the window lets its text go.
 #include <utility>
 
+#include <new>
+
 #include "app/note_file.h"
+#include "app/open_notes.h"
 #include "core/placement.h"
 #include "framework/module.h"
 #include "framework/system_error.h"
+#include "framework/text.h"
 #include "res/resource.h"
 #include "window/note_window.h"
 
 namespace quillbox {
 namespace {
+
+// Typing that stops for this long saves the note.
+constexpr UINT kAutosaveDelayMs = 3000;
+constexpr UINT_PTR kAutosaveTimer = 1;
 
 // A stored rectangle that lies on no monitor (a monitor since unplugged, a
 // hand-edited file) is moved onto the nearest one's work area; any other is
@@ -33,8 +41,15 @@ NoteGeometry WithinReach(const NoteGeometry& geometry) {
 
 void NoteWindow::LoadNote(const std::string& path) {
   note_path_ = path;
-  file_unreadable_ = false;
+  file_unreadable_ = read_in_part_ = changed_on_disk_ = must_create_ = false;
+  background_error_ = ERROR_SUCCESS;
   NoteFileContent file = ReadNoteFile(path);
+  saved_stamp_ = file.status == NoteFileContent::Status::kRead || file.status == NoteFileContent::Status::kEmpty
+                     ? file.stamp
+                     : StampOf(path);
+  // Text that the window keeps (a missing or empty file) goes into this
+  // note's file at the end, as typed text does.
+  text_changed_ = ::GetWindowTextLengthW(edit()) > 0;
   switch (file.status) {
     case NoteFileContent::Status::kMissing:
     case NoteFileContent::Status::kEmpty:
@@ -54,33 +69,42 @@ void NoteWindow::LoadNote(const std::string& path) {
       break;
     }
     case NoteFileContent::Status::kRead: {
-      DecodedNote note = DecodeNote(file.bytes);
-      file.bytes = std::string();
-      HWND edit = Item(IDC_NOTE_TEXT);
-      note_text_.clear();
+      std::wstring text;
+      NoteGeometry stored;
+      try {
+        DecodedNote note = DecodeNote(file.bytes);
+        file.bytes = std::string();
+        read_in_part_ = !note.whole;
+        stored = note.geometry;
+        text = TextOfNote(note);
+      } catch (const std::bad_alloc&) {
+        // The window keeps what it showed, and the file is never written.
+        file_unreadable_ = true;
+        ShowAppMessage(UnreadableNoteText(FullPath(path), SystemErrorText(ERROR_NOT_ENOUGH_MEMORY)), MB_ICONSTOP);
+        break;
+      }
       // The edit wraps its whole text again whenever its size changes, and
       // for a large note that is the whole cost of loading it: empty the
       // edit, give the window its size, and only then fill it in, so that
       // the text is laid out once.
-      ::SetWindowTextA(edit, "");
-      const NoteGeometry geometry = WithinReach(note.geometry);
+      loading_ = true;
+      ::SetWindowTextW(edit(), L"");
+      const NoteGeometry geometry = WithinReach(stored);
       ::MoveWindow(hwnd(), geometry.left, geometry.top, geometry.width, geometry.height, TRUE);
-      note_text_ = std::move(note.text);
-      // EN_CHANGE copies the edit's text back into note_text_.
-      ::SetWindowTextA(edit, note_text_.c_str());
+      const bool shown = ::SetWindowTextW(edit(), text.c_str()) != FALSE;
+      loading_ = false;
+      text_changed_ = false;
+      if (!shown) {
+        file_unreadable_ = true;
+        ShowAppMessage(UnreadableNoteText(FullPath(path), SystemErrorText(ERROR_NOT_ENOUGH_MEMORY)), MB_ICONSTOP);
+      }
       UpdateTitle();
       ::SetFocus(nullptr);
       break;
     }
   }
-  loaded_text_ = note_text_;
-  loaded_geometry_ = CurrentGeometry();
-}
-
-DWORD NoteWindow::SaveNote(const std::string& path) {
-  if (path.empty()) return ERROR_SUCCESS;
-  UpdateData(true);
-  return WriteNoteFile(path, EncodeNote(CurrentGeometry(), note_text_));
+  saved_geometry_ = CurrentGeometry();
+  MarkShowing(hwnd(), IdentifyFile(path));
 }
 
 NoteGeometry NoteWindow::CurrentGeometry() const {
@@ -104,29 +128,131 @@ NoteGeometry NoteWindow::CurrentGeometry() const {
   return NoteGeometry{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
 }
 
-bool NoteWindow::IsUnchangedSinceLoad() {
-  UpdateData(true);
-  return note_text_ == loaded_text_ && CurrentGeometry() == loaded_geometry_;
+NoteState NoteWindow::StateNow() const {
+  NoteState state;
+  state.has_path = !note_path_.empty();
+  state.has_text = ::GetWindowTextLengthW(edit()) > 0;
+  state.text_changed = text_changed_;
+  state.geometry_changed = CurrentGeometry() != saved_geometry_;
+  state.file_exists = saved_stamp_.exists;
+  state.must_create = must_create_;
+  state.unreadable = file_unreadable_;
+  state.read_in_part = read_in_part_;
+  state.changed_on_disk = changed_on_disk_ || (state.has_path && StampOf(note_path_) != saved_stamp_);
+  return state;
 }
 
-bool NoteWindow::SettleNote(SaveMoment moment) {
-  if (note_path_.empty()) return true;
-  if (file_unreadable_) {
-    UpdateData(true);
-    if (note_text_ == loaded_text_) return true;  // nothing typed, nothing to lose
-    const UINT buttons = moment == SaveMoment::kQuitting ? MB_OK : MB_OKCANCEL;
-    return ShowAppMessage(UnsavedUnreadableNoteText(FullPath(note_path_), moment),
-                          buttons | MB_ICONEXCLAMATION) != IDCANCEL;
+SaveJob NoteWindow::JobNow(bool check_stamp) const {
+  return SaveJob{note_path_, WindowTextW(edit()), CurrentGeometry(), saved_stamp_, check_stamp};
+}
+
+void NoteWindow::Absorb(const SaveOutcome& outcome) {
+  if (outcome.changed_on_disk) {
+    changed_on_disk_ = true;
+    text_changed_ = true;  // what was taken for saving is not in the file
+  } else if (outcome.error != ERROR_SUCCESS) {
+    background_error_ = outcome.error;
+    text_changed_ = true;
+  } else {
+    background_error_ = ERROR_SUCCESS;
+    saved_stamp_ = outcome.stamp;
+    saved_geometry_ = outcome.geometry;
+    // The rename made a new file: others now find the note by its identity.
+    MarkShowing(hwnd(), IdentifyFile(note_path_));
   }
+}
+
+void NoteWindow::SaveInBackground() {
+  if (background_.busy()) {
+    save_again_ = true;  // once this one is done, with what has changed since
+    return;
+  }
+  try {
+    if (!ShouldSaveInBackground(StateNow())) return;
+    SaveJob job = JobNow(true);
+    // Typing from now on is a change again, whatever this save does.
+    text_changed_ = false;
+    if (!background_.Start(std::move(job), hwnd(), kBackgroundSaved)) text_changed_ = true;
+  } catch (const std::bad_alloc&) {
+    // No copy of the text could be had: the close saves it, or says why not.
+    text_changed_ = true;
+    background_error_ = ERROR_NOT_ENOUGH_MEMORY;
+  }
+}
+
+void NoteWindow::FinishBackgroundSave() {
+  ::KillTimer(hwnd(), kAutosaveTimer);
+  SaveOutcome outcome;
+  if (background_.Wait(&outcome)) Absorb(outcome);
+  save_again_ = false;
+}
+
+LRESULT NoteWindow::OnBackgroundSaved(WPARAM, LPARAM) {
+  SaveOutcome outcome;
+  if (background_.TakeFinished(outcome)) Absorb(outcome);
+  if (save_again_) {
+    save_again_ = false;
+    SaveInBackground();
+  }
+  return 0;
+}
+
+LRESULT NoteWindow::OnTimer(WPARAM timer, LPARAM) {
+  if (timer != kAutosaveTimer) return Default();
+  ::KillTimer(hwnd(), kAutosaveTimer);
+  SaveInBackground();
+  return 0;
+}
+
+void NoteWindow::OnTextChanged() {
+  if (loading_) return;
+  text_changed_ = true;
+  // Each change starts the wait again: the note is saved once typing stops.
+  ::SetTimer(hwnd(), kAutosaveTimer, kAutosaveDelayMs, nullptr);
+}
+
+int NoteWindow::Ask(SaveQuestion question, SaveMoment moment, DWORD error) {
+  static constexpr UINT kStyles[] = {MB_OK, MB_OKCANCEL, MB_YESNO, MB_YESNOCANCEL};
+  const UINT style = kStyles[static_cast<int>(ButtonsFor(question, moment))] | MB_ICONEXCLAMATION;
+  const std::string path = note_path_.empty() ? std::string() : FullPath(note_path_);
+  const std::string reason = error != ERROR_SUCCESS ? SystemErrorText(error) : std::string();
+  return ShowAppMessage(SaveQuestionText(question, moment, path, reason), style);
+}
+
+bool NoteWindow::SaveBeforeGivingUp(SaveMoment moment) {
+  FinishBackgroundSave();
+  SaveDecision decision = DecideOnGivingUp(StateNow());
+  bool check_stamp = true;
+  DWORD error = background_error_;
   for (;;) {
-    const DWORD error = SaveNote(note_path_);
-    if (error == ERROR_SUCCESS) return true;
-    // A note that was only looked at loses nothing when it is not written.
-    if (IsUnchangedSinceLoad()) return true;
-    const UINT buttons = moment == SaveMoment::kQuitting ? MB_YESNO : MB_YESNOCANCEL;
-    const int answer = ShowAppMessage(SaveFailedText(FullPath(note_path_), SystemErrorText(error), moment),
-                                      buttons | MB_ICONEXCLAMATION);
-    if (answer != IDYES) return answer == IDNO;
+    SaveStep step = decision.step;
+    if (step == SaveStep::kAsk) {
+      const int answer = Ask(decision.question, moment, error);
+      step = AfterAnswer(decision.question, answer == IDCANCEL ? SaveAnswer::kCancel
+                                            : answer == IDNO   ? SaveAnswer::kDecline
+                                                               : SaveAnswer::kAccept);
+      if (decision.question == SaveQuestion::kOverwriteChanged) check_stamp = false;
+    }
+    if (step == SaveStep::kGoOn) return true;
+    if (step == SaveStep::kStay) return false;
+    SaveOutcome outcome;
+    try {
+      outcome = SaveNoteNow(JobNow(check_stamp));
+    } catch (const std::bad_alloc&) {
+      outcome.error = ERROR_NOT_ENOUGH_MEMORY;
+    }
+    if (outcome.changed_on_disk) {
+      changed_on_disk_ = true;
+      decision = {SaveStep::kAsk, SaveQuestion::kOverwriteChanged};
+      continue;
+    }
+    if (outcome.error == ERROR_SUCCESS) {
+      text_changed_ = false;
+      Absorb(outcome);
+      return true;
+    }
+    error = outcome.error;
+    decision = {SaveStep::kAsk, SaveQuestion::kRetryFailedSave};
   }
 }
 
@@ -136,15 +262,14 @@ int NoteWindow::ShowAppMessage(const std::string& text, UINT style) {
 }
 
 void NoteWindow::OnOK() {
-  if (!UpdateData(true)) return;
-  if (SettleNote(SaveMoment::kClosing)) {
+  if (SaveBeforeGivingUp(SaveMoment::kClosing)) {
     settled_ = true;
     EndModal(IDOK);
   }
 }
 
 void NoteWindow::OnCancel() {
-  if (SettleNote(SaveMoment::kClosing)) {
+  if (SaveBeforeGivingUp(SaveMoment::kClosing)) {
     settled_ = true;
     EndModal(IDCANCEL);
   }
@@ -153,14 +278,15 @@ void NoteWindow::OnCancel() {
 BOOL NoteWindow::DestroyWindow() {
   // Closing settles the note first; this catches the run ending otherwise
   // (WM_QUIT), when the window cannot stay.
-  if (!settled_) SettleNote(SaveMoment::kQuitting);
+  if (!settled_) SaveBeforeGivingUp(SaveMoment::kQuitting);
   settled_ = true;
+  MarkShowing(hwnd(), std::nullopt);
   return DialogBase::DestroyWindow();
 }
 
 LRESULT NoteWindow::OnQueryEndSession(WPARAM, LPARAM) {
   // Save now, while the user can still be asked; refusing keeps the session.
-  settled_ = SettleNote(SaveMoment::kEndingSession);
+  settled_ = SaveBeforeGivingUp(SaveMoment::kEndingSession);
   return settled_ ? TRUE : FALSE;
 }
 
@@ -169,7 +295,14 @@ LRESULT NoteWindow::OnEndSession(WPARAM ending, LPARAM) {
     settled_ = false;  // the session goes on; the next close saves again
     return 0;
   }
-  if (!settled_ && !file_unreadable_) SaveNote(note_path_);
+  if (!settled_) {
+    // No one is there to answer: write what may be written without a word.
+    FinishBackgroundSave();
+    if (DecideOnGivingUp(StateNow()).step == SaveStep::kWrite) {
+      const SaveOutcome outcome = SaveNoteNow(JobNow(true));
+      if (outcome.error == ERROR_SUCCESS && !outcome.changed_on_disk) Absorb(outcome);
+    }
+  }
   settled_ = true;
   EndModal(IDCANCEL);
   return 0;

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "app/note_file.h"
+#include "app/open_notes.h"
 #include "app/shell_paths.h"
 #include "core/note_path_rules.h"
 #include "framework/module.h"
@@ -32,9 +33,22 @@ void NoteWindow::OpenNotePath(const std::string& path) {
   if (kind != PathKind::kNote) return;
 
   std::string note = CanonicalPath(target);
+  // A note is open in one window only: one that another window shows is
+  // brought to the front there instead. A window still initialising (the
+  // program started on that note) then goes without showing itself.
+  if (const std::optional<FileIdentity> identity = IdentifyFile(note)) {
+    if (HWND other = FindWindowShowing(*identity, hwnd())) {
+      BringToFront(other);
+      if (!::IsWindowVisible(hwnd())) {
+        settled_ = true;
+        ::DestroyWindow(hwnd());
+      }
+      return;
+    }
+  }
   // Another note replaces this one only once this one is safe in its file.
   // The open note dropped again is reloaded from its file as it stands.
-  if (!note_path_.empty() && !IsOpenNote(note) && !SettleNote(SaveMoment::kSwitchingNotes)) return;
+  if (!IsOpenNote(note) && !SaveBeforeGivingUp(SaveMoment::kSwitchingNotes)) return;
   note_path_ = std::move(note);
   LoadNote(note_path_);
 }
@@ -46,7 +60,8 @@ std::string NoteWindow::ResolveShortcut(const std::string& shortcut) {
 }
 
 std::string NoteWindow::CanonicalPath(const std::string& path) {
-  if (std::optional<std::string> found = ShellFileSystemPath(path)) return std::move(*found);
+  // The shell knows no current folder: a relative path is made whole first.
+  if (std::optional<std::string> found = ShellFileSystemPath(FullPath(path))) return std::move(*found);
   ShowNoteMessage(kPathNotFound);
   // The path as given: a note that does not exist yet is then created there
   // when the window closes, instead of the typed text going nowhere.
@@ -54,9 +69,12 @@ std::string NoteWindow::CanonicalPath(const std::string& path) {
 }
 
 bool NoteWindow::IsOpenNote(const std::string& path) const {
-  const std::string open = FullPath(note_path_);
-  const std::string other = FullPath(path);
-  return ::CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, open.c_str(), -1, other.c_str(), -1) == CSTR_EQUAL;
+  // Files, not names: under Wine and in case-sensitive folders two names
+  // that differ only in case are two notes.
+  if (note_path_.empty()) return false;
+  const std::optional<FileIdentity> open = IdentifyFile(note_path_);
+  const std::optional<FileIdentity> other = IdentifyFile(path);
+  return open && other && *open == *other;
 }
 
 }  // namespace quillbox

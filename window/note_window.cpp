@@ -49,6 +49,7 @@ BOOL NoteWindow::OnInitDialog() {
     OpenNotePath(request.path);
   } else {
     LoadNote(kDefaultNote);
+    must_create_ = true;
   }
 
   ::SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
@@ -58,21 +59,10 @@ BOOL NoteWindow::OnInitDialog() {
   return TRUE;
 }
 
-bool NoteWindow::DoDataExchange(bool save) {
-  HWND edit = Item(IDC_NOTE_TEXT);
-  if (!save) return ::SetWindowTextA(edit, note_text_.c_str()) != FALSE;
-  const int length = ::GetWindowTextLengthA(edit);
-  std::string text(static_cast<size_t>(length > 0 ? length : 0), '\0');
-  // The length may overstate a double-byte text; the copy tells the truth.
-  const int copied = length > 0 ? ::GetWindowTextA(edit, text.data(), length + 1) : 0;
-  text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
-  note_text_ = std::move(text);
-  return true;
-}
-
 LRESULT NoteWindow::OnCommand(WPARAM wparam, LPARAM lparam) {
+  // The text stays in the edit; a change only marks the note for saving.
   if (LOWORD(wparam) == IDC_NOTE_TEXT && HIWORD(wparam) == EN_CHANGE) {
-    UpdateData(true);
+    OnTextChanged();
     return 0;
   }
   LRESULT result = 0;
@@ -91,9 +81,32 @@ LRESULT NoteWindow::OnSysCommand(WPARAM command, LPARAM) {
 
 LRESULT NoteWindow::OnActivateOrShow(WPARAM, LPARAM) {
   const LRESULT result = Default();
+  DropFocus();
+  return result;
+}
+
+void NoteWindow::DropFocus() {
   // No control keeps the focus: the text takes typing once clicked into.
   ::SetFocus(nullptr);
-  return result;
+  // The dialog manager selects the whole text of an edit that it gives the
+  // focus to; a later Tab would bring that selection back under the keys.
+  DWORD start = 0, end = 0;
+  ::SendMessageW(edit(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  if (start != end) ::SendMessageW(edit(), EM_SETSEL, start, start);
+}
+
+LRESULT NoteWindow::OnActivate(WPARAM state, LPARAM lparam) {
+  // Leaving the window for another is a moment to save.
+  if (LOWORD(state) == WA_INACTIVE) SaveInBackground();
+  return OnActivateOrShow(state, lparam);
+}
+
+LRESULT NoteWindow::OnSetFocus(WPARAM, LPARAM) {
+  // The system gives an activated window the focus, and the dialog manager
+  // would hand it on to the control that had it last, with all its text
+  // selected: one keystroke would then replace the whole note.
+  DropFocus();
+  return 0;
 }
 
 LRESULT NoteWindow::OnPaint(WPARAM, LPARAM) {

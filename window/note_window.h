@@ -6,9 +6,13 @@
 #include <string>
 #include <string_view>
 
+#include "app/note_file.h"
+#include "app/note_saver.h"
 #include "core/messages.h"
 #include "core/note_codec.h"
+#include "core/save_decision.h"
 #include "framework/dialog.h"
+#include "res/resource.h"
 
 namespace quillbox {
 
@@ -18,18 +22,18 @@ class NoteWindow : public Dialog<NoteWindow> {
   // note when the window initialises.
   explicit NoteWindow(std::string command_line);
 
-  const std::string& note_text() const noexcept { return note_text_; }
   const std::string& note_path() const noexcept { return note_path_; }
 
   // Makes `path` the open note and shows its file's text and rectangle when
   // the file has any. A file that is there but cannot be read is reported
-  // and never written.
+  // and never written; one read only in part is written only when the user
+  // agrees.
   void LoadNote(const std::string& path);
 
-  // Writes the window's text and rectangle to `path`, replacing the file
-  // only once the new content is wholly on disk. Returns the error, or
-  // ERROR_SUCCESS.
-  DWORD SaveNote(const std::string& path);
+  // Saves the note now, on a thread of its own, if it changed and nothing
+  // needs the user's word; whatever does waits for the close. A failure is
+  // remembered for the close, not reported.
+  void SaveInBackground();
 
   // Opens the note that `path` names, or the note a shortcut at `path` points
   // at; ignores any other path.
@@ -46,7 +50,6 @@ class NoteWindow : public Dialog<NoteWindow> {
 
  protected:
   BOOL OnInitDialog() override;
-  bool DoDataExchange(bool save) override;
   BOOL DestroyWindow() override;
   void OnOK() override;
   void OnCancel() override;
@@ -63,27 +66,43 @@ class NoteWindow : public Dialog<NoteWindow> {
   LRESULT OnSize(WPARAM type, LPARAM size);
   LRESULT OnQueryEndSession(WPARAM wparam, LPARAM lparam);
   LRESULT OnEndSession(WPARAM wparam, LPARAM lparam);
+  LRESULT OnActivate(WPARAM wparam, LPARAM lparam);
+  LRESULT OnSetFocus(WPARAM wparam, LPARAM lparam);
+  LRESULT OnTimer(WPARAM wparam, LPARAM lparam);
+  LRESULT OnBackgroundSaved(WPARAM wparam, LPARAM lparam);
+  void OnTextChanged();
+  void DropFocus();
 
-  // Saves the open note before its text is given up (closing, another note,
-  // the end of the session). When the save fails, the user chooses to retry,
-  // to go on without saving, or (where the note can stay) to keep it open.
-  // Returns true when the note may be given up.
-  bool SettleNote(SaveMoment moment);
-  // True while the text and rectangle are as the last load left them.
-  bool IsUnchangedSinceLoad();
+  // Makes the note safe before its text is given up (closing, another note,
+  // the end of the session): writes it if it changed, asking first where
+  // text could be lost. Returns true when the note may be given up.
+  bool SaveBeforeGivingUp(SaveMoment moment);
+  // What the window knows about its note now, the file on disk included.
+  NoteState StateNow() const;
+  SaveJob JobNow(bool check_stamp) const;
+  // Takes in a finished save's outcome.
+  void Absorb(const SaveOutcome& outcome);
+  // Waits for a background save and takes in its outcome.
+  void FinishBackgroundSave();
+  int Ask(SaveQuestion question, SaveMoment moment, DWORD error);
   NoteGeometry CurrentGeometry() const;
+  HWND edit() const noexcept { return Item(IDC_NOTE_TEXT); }
   // A message box captioned with the application's title.
   int ShowAppMessage(const std::string& text, UINT style);
   std::string ResolveShortcut(const std::string& shortcut);
   std::string CanonicalPath(const std::string& path);
+  // Whether `path` leads to the file of the open note.
   bool IsOpenNote(const std::string& path) const;
 
  private:
+  // Posted by the background save when it is done.
+  static constexpr UINT kBackgroundSaved = WM_APP + 1;
+
   // The table is read by the message-map base only.
   friend class WithMessageMap<NoteWindow, DialogBase>;
   static constexpr Entry kMessageMap[] = {
       {WM_SYSCOMMAND, &NoteWindow::OnSysCommand},
-      {WM_ACTIVATE, &NoteWindow::OnActivateOrShow},
+      {WM_ACTIVATE, &NoteWindow::OnActivate},
       {WM_SHOWWINDOW, &NoteWindow::OnActivateOrShow},
       {WM_DROPFILES, &NoteWindow::OnDropFiles},
       {WM_PAINT, &NoteWindow::OnPaint},
@@ -100,19 +119,34 @@ class NoteWindow : public Dialog<NoteWindow> {
       {WM_CTLCOLORSTATIC, &NoteWindow::OnCtlColor},
       {WM_QUERYENDSESSION, &NoteWindow::OnQueryEndSession},
       {WM_ENDSESSION, &NoteWindow::OnEndSession},
+      {WM_SETFOCUS, &NoteWindow::OnSetFocus},
+      {WM_TIMER, &NoteWindow::OnTimer},
+      {kBackgroundSaved, &NoteWindow::OnBackgroundSaved},
   };
 
-  std::string note_text_;
   HICON icon_;  // the program's icon; shared, never released
   std::string note_path_;
   std::string command_line_;
 
-  // What the last load left, to tell a note that was only looked at.
-  std::string loaded_text_;
-  NoteGeometry loaded_geometry_;
+  // The note as it was last loaded or saved. The text itself is not kept:
+  // the edit holds it, and a change of it sets `text_changed_`.
+  NoteGeometry saved_geometry_;
+  FileStamp saved_stamp_;
+  bool text_changed_ = false;
+  bool loading_ = false;  // the window itself is filling the edit
+  // The default note, chosen because no note was named: made even untouched.
+  bool must_create_ = false;
   // The note's file exists but could not be read: its content is not in the
   // window, so nothing may be written over it.
   bool file_unreadable_ = false;
+  // The file holds more than the window shows (reading stopped early).
+  bool read_in_part_ = false;
+  // A background save found the file changed by another program.
+  bool changed_on_disk_ = false;
+  // What the last background save failed with, for the close to retry.
+  DWORD background_error_ = ERROR_SUCCESS;
+  bool save_again_ = false;
+  BackgroundSave background_;
   // The note has been saved, or given up by the user, for the end of the run.
   bool settled_ = false;
 };

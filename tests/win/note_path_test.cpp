@@ -50,7 +50,7 @@ TEST_F(NotePathTest, DroppingANoteSavesTheOpenOneFirstThenShowsTheDroppedOne) {
   RunWhileOpen(window, [&] {
     TypeText(::GetDlgItem(window.hwnd(), IDC_NOTE_TEXT), " edited");
     Drop(window, {second_, first_});  // several files: the first counts
-    EXPECT_EQ(window.note_text(), "second");
+    EXPECT_EQ(test::NoteText(window.hwnd()), "second");
     EXPECT_EQ(window.note_path(), LongPath(second_));
   });
   EXPECT_TRUE(boxes.boxes().empty());
@@ -63,7 +63,7 @@ TEST_F(NotePathTest, DroppingTheOpenNoteReloadsItFromItsFile) {
   RunWhileOpen(window, [&] {
     TypeText(::GetDlgItem(window.hwnd(), IDC_NOTE_TEXT), " discarded");
     Drop(window, {first_});
-    EXPECT_EQ(window.note_text(), "first");
+    EXPECT_EQ(test::NoteText(window.hwnd()), "first");
   });
   EXPECT_EQ(ReadFileBytes(first_), Note("first"));
 }
@@ -75,7 +75,7 @@ TEST_F(NotePathTest, DroppingAnEmptyNoteKeepsTheTextForTheDroppedFile) {
   RunWhileOpen(window, [&] {
     TypeText(::GetDlgItem(window.hwnd(), IDC_NOTE_TEXT), "+");
     Drop(window, {empty});
-    EXPECT_EQ(window.note_text(), "first+");
+    EXPECT_EQ(test::NoteText(window.hwnd()), "first+");
   });
   EXPECT_EQ(DecodeNote(ReadFileBytes(empty)).text, "first+");
   EXPECT_EQ(DecodeNote(ReadFileBytes(first_)).text, "first+");
@@ -101,14 +101,14 @@ TEST_F(NotePathTest, OnlyNotesAndShortcutsToNotesAreOpened) {
   RunWhileOpen(window, [&] {
     for (const std::string& ignored : {text_file, notes, to_text, to_shortcut}) {
       Drop(window, {ignored});
-      EXPECT_EQ(window.note_text(), "first") << ignored;
+      EXPECT_EQ(test::NoteText(window.hwnd()), "first") << ignored;
     }
     Drop(window, {upper});
-    EXPECT_EQ(window.note_text(), "upper");
+    EXPECT_EQ(test::NoteText(window.hwnd()), "upper");
     Drop(window, {short_extension});
-    EXPECT_EQ(window.note_text(), "not");
+    EXPECT_EQ(test::NoteText(window.hwnd()), "not");
     Drop(window, {to_note});
-    EXPECT_EQ(window.note_text(), "second");
+    EXPECT_EQ(test::NoteText(window.hwnd()), "second");
     // The shortcut's target comes in short form; the note is opened by its long name.
     EXPECT_EQ(window.note_path(), LongPath(second_));
   });

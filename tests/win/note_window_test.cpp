@@ -77,16 +77,40 @@ TEST_F(NoteWindowTest, TheEditFillsTheClientAreaBelowAThreePixelStripAfterRestor
   });
 }
 
-TEST_F(NoteWindowTest, NoControlHasTheFocusAfterShowingOrActivation) {
+// After every real activation (a box closed, the user back from another
+// program) no control has the focus, so no keystroke can replace the text.
+TEST_F(NoteWindowTest, NoControlHasTheFocusAfterARealActivation) {
+  MessageBoxRecorder boxes;
   RunWhileOpen(window_, [&] {
-    EXPECT_EQ(::GetFocus(), nullptr);
+    const auto expect_no_focus = [&](const char* after) {
+      test::DispatchPending();
+      EXPECT_EQ(::GetActiveWindow(), window_.hwnd()) << after;
+      EXPECT_EQ(::GetFocus(), nullptr) << after;
+    };
+    expect_no_focus("showing");
+    ::SetFocus(edit());  // the user clicked into the text
+    ::SendMessageA(window_.hwnd(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(20, 1));  // a box, closed
+    expect_no_focus("the read-only box");
+    ::SendMessageA(window_.hwnd(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(20, 1));
     ::SetFocus(edit());
-    ::SendMessageA(window_.hwnd(), WM_ACTIVATE, WA_ACTIVE, 0);
-    EXPECT_EQ(::GetFocus(), nullptr);
+    HWND other = ::CreateWindowExA(0, "Static", "another program", WS_POPUP | WS_VISIBLE, 400, 400, 100, 50,
+                                   nullptr, nullptr, nullptr, nullptr);
+    ::SetForegroundWindow(other);
+    test::DispatchPending();
+    ::SetForegroundWindow(window_.hwnd());
+    expect_no_focus("switching back");
+    ::DestroyWindow(other);
     ::SetFocus(edit());
-    ::SendMessageA(window_.hwnd(), WM_SHOWWINDOW, TRUE, 0);
-    EXPECT_EQ(::GetFocus(), nullptr);
+    ::PostMessageA(window_.hwnd(), WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+    test::WhenIdle([] { ::PostMessageA(::GetCapture(), WM_COMMAND, IDOK, 0); });
+    test::DispatchPending();
+    expect_no_focus("the About box");
+    // Typing now changes nothing.
+    DWORD start = 1, end = 1;
+    ::SendMessageA(edit(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, end);
   });
+  EXPECT_EQ(boxes.boxes().size(), 2u);
 }
 
 TEST_F(NoteWindowTest, TheCaptionIsTheNotesNameWithoutItsExtension) {
@@ -166,7 +190,7 @@ TEST_F(NoteWindowTest, TypingIsNotHeldToTheEditsDefaultLimit) {
     std::string long_text;
     while (long_text.size() < 40000) long_text += "a line of a long note\r\n";
     test::TypeText(edit(), long_text);
-    EXPECT_EQ(window_.note_text().size(), 4 + long_text.size());
+    EXPECT_EQ(test::NoteText(window_.hwnd()).size(), 4 + long_text.size());
   });
 }
 

@@ -203,9 +203,9 @@ void WhenIdle(std::function<void()> action) {
 
 void DispatchPending() {
   MSG message;
-  while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+  while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
     ::TranslateMessage(&message);
-    ::DispatchMessageA(&message);
+    ::DispatchMessageW(&message);
   }
 }
 
@@ -236,6 +236,13 @@ void TypeText(HWND edit, const std::string& text) {
   const LRESULT end = ::SendMessageA(edit, WM_GETTEXTLENGTH, 0, 0);
   ::SendMessageA(edit, EM_SETSEL, static_cast<WPARAM>(end), end);
   ::SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+std::string NoteText(HWND note_window) {
+  HWND edit = ::GetDlgItem(note_window, 1003);
+  std::string text(static_cast<size_t>(::GetWindowTextLengthA(edit)) + 1, '\0');
+  text.resize(static_cast<size_t>(::GetWindowTextA(edit, text.data(), static_cast<int>(text.size()))));
+  return text;
 }
 
 std::string ProgramPath() {
@@ -305,6 +312,60 @@ ProgramRun RunProgram(const std::string& program, const std::string& arguments, 
   if (::WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) ::TerminateProcess(process.hProcess, 99);
   ::GetExitCodeProcess(process.hProcess, &run.exit_code);
   return run;
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeout_ms) {
+  const ULONGLONG deadline = ::GetTickCount64() + timeout_ms;
+  while (!done()) {
+    if (::GetTickCount64() >= deadline) return false;
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    DispatchPending();
+  }
+  return true;
+}
+
+LiveProgram::LiveProgram(const std::string& arguments, const std::string& folder) {
+  const std::string program = ProgramPath();
+  std::string command = "\"" + program + "\" " + arguments;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!::CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                        &startup, &process)) {
+    return;
+  }
+  ::CloseHandle(process.hThread);
+  process_ = process.hProcess;
+  id_ = process.dwProcessId;
+  ::WaitForInputIdle(process_, 10000);
+}
+
+LiveProgram::~LiveProgram() {
+  if (!process_) return;
+  if (HWND window = Window()) ::PostMessageA(window, WM_CLOSE, 0, 0);
+  if (::WaitForSingleObject(process_, 10000) == WAIT_TIMEOUT) ::TerminateProcess(process_, 99);
+  ::CloseHandle(process_);
+}
+
+HWND LiveProgram::Window() const {
+  ProcessWindows found{id_, {}};
+  PumpUntil([&] {
+    ::EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&found));
+    return !found.windows.empty() || Ended(0);
+  }, 10000);
+  for (HWND window : found.windows) {
+    if (::GetDlgItem(window, 1003)) return window;
+  }
+  return nullptr;
+}
+
+bool LiveProgram::Ended(DWORD wait_ms) const {
+  return !process_ || ::WaitForSingleObject(process_, wait_ms) == WAIT_OBJECT_0;
+}
+
+void LiveProgram::Kill() {
+  ::TerminateProcess(process_, 9);
+  ::WaitForSingleObject(process_, 10000);
 }
 
 }  // namespace quillbox::test

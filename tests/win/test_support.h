@@ -103,6 +103,9 @@ void RequestClose(HWND window);
 // edit reports the change as typing does.
 void TypeText(HWND edit, const std::string& text);
 
+// The text of a note window's edit, in the ANSI code page.
+std::string NoteText(HWND note_window);
+
 // Runs the program (Quillbox.exe beside the tests' build) with `arguments`
 // after its path in `folder`, waits until it is idle, answers and records its
 // message boxes, closes its window and waits for it to end.
@@ -116,6 +119,30 @@ ProgramRun RunProgram(const std::string& program, const std::string& arguments, 
 
 // The program's path: Quillbox.exe in the build's app folder.
 std::string ProgramPath();
+
+// Dispatches this thread's messages until `done` or the timeout; returns
+// whether `done` came true.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeout_ms = 5000);
+
+// The program started with `arguments` in `folder`, running until the test
+// closes it (or, at the end, it is asked to close and waited for).
+class LiveProgram {
+ public:
+  LiveProgram(const std::string& arguments, const std::string& folder);
+  ~LiveProgram();
+  LiveProgram(const LiveProgram&) = delete;
+  LiveProgram& operator=(const LiveProgram&) = delete;
+
+  // Its note window, once shown; null when it ended first.
+  HWND Window() const;
+  bool Ended(DWORD wait_ms) const;
+  // Ends it at once, as a crash or a kill would.
+  void Kill();
+
+ private:
+  HANDLE process_ = nullptr;
+  DWORD id_ = 0;
+};
 
 }  // namespace quillbox::test
 

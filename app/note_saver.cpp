@@ -1,0 +1,54 @@
+#include "app/note_saver.h"
+
+#include <exception>
+#include <utility>
+
+namespace quillbox {
+
+SaveOutcome SaveNoteNow(const SaveJob& job) noexcept {
+  SaveOutcome outcome;
+  outcome.geometry = job.geometry;
+  try {
+    // Encoded before the file is looked at, so that the look and the write
+    // stand as close together as they can.
+    const std::string bytes = EncodeNoteFile(job.geometry, job.text);
+    if (job.check_stamp && StampOf(job.path) != job.expected) {
+      outcome.changed_on_disk = true;
+      return outcome;
+    }
+    outcome.error = WriteNoteFile(job.path, bytes);
+    if (outcome.error == ERROR_SUCCESS) outcome.stamp = StampOf(job.path);
+  } catch (const std::exception&) {
+    outcome.error = ERROR_NOT_ENOUGH_MEMORY;
+  }
+  return outcome;
+}
+
+bool BackgroundSave::Start(SaveJob job, HWND notify, UINT message) {
+  if (busy()) return false;
+  done_ = false;
+  try {
+    worker_ = std::thread([this, job = std::move(job), notify, message] {
+      outcome_ = SaveNoteNow(job);
+      done_ = true;
+      ::PostMessageW(notify, message, 0, 0);
+    });
+  } catch (const std::exception&) {
+    return false;  // no thread: the next save tries again
+  }
+  return true;
+}
+
+bool BackgroundSave::TakeFinished(SaveOutcome& outcome) {
+  if (!busy() || !done_) return false;
+  return Wait(&outcome);
+}
+
+bool BackgroundSave::Wait(SaveOutcome* outcome) {
+  if (!busy()) return false;
+  worker_.join();
+  if (outcome) *outcome = outcome_;
+  return true;
+}
+
+}  // namespace quillbox

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "about/about_box.h"
+#include "app/command_line_win.h"
 #include "core/command_line.h"
 #include "core/note_path_rules.h"
 #include "framework/module.h"
@@ -44,7 +45,7 @@ BOOL NoteWindow::OnInitDialog() {
 
   RegisterNoteFileType();
 
-  const NoteRequest request = ChooseNote(command_line_);
+  const NoteRequest request = ChooseNote(command_line_, OwnModulePathForms());
   if (request.open) {
     OpenNotePath(request.path);
   } else {

@@ -3,34 +3,13 @@
 #include <utility>
 
 #include "app/note_file.h"
-#include "core/placement.h"
 #include "framework/module.h"
 #include "framework/system_error.h"
 #include "res/resource.h"
 #include "window/note_window.h"
+#include "window/placement_win.h"
 
 namespace quillbox {
-namespace {
-
-// A stored rectangle that lies on no monitor (a monitor since unplugged, a
-// hand-edited file) is moved onto the nearest one's work area; any other is
-// applied as it stands.
-NoteGeometry WithinReach(const NoteGeometry& geometry) {
-  const ScreenRect screen = ToScreenRect(geometry);
-  const RECT rect{screen.left, screen.top, screen.right, screen.bottom};
-  const bool on_a_monitor = geometry.width > 0 && geometry.height > 0
-                                ? ::MonitorFromRect(&rect, MONITOR_DEFAULTTONULL) != nullptr
-                                : ::MonitorFromPoint(POINT{geometry.left, geometry.top}, MONITOR_DEFAULTTONULL) != nullptr;
-  if (on_a_monitor) return geometry;
-  MONITORINFO monitor{};
-  monitor.cbSize = sizeof monitor;
-  if (!::GetMonitorInfoA(::MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), &monitor)) return geometry;
-  const RECT& work = monitor.rcWork;
-  return PlaceOnWorkArea(geometry, ScreenRect{work.left, work.top, work.right, work.bottom});
-}
-
-}  // namespace
-
 void NoteWindow::LoadNote(const std::string& path) {
   note_path_ = path;
   file_unreadable_ = false;
@@ -63,7 +42,7 @@ void NoteWindow::LoadNote(const std::string& path) {
       // edit, give the window its size, and only then fill it in, so that
       // the text is laid out once.
       ::SetWindowTextA(edit, "");
-      const NoteGeometry geometry = WithinReach(note.geometry);
+      const NoteGeometry geometry = PlaceWithinReach(note.geometry);
       ::MoveWindow(hwnd(), geometry.left, geometry.top, geometry.width, geometry.height, TRUE);
       note_text_ = std::move(note.text);
       // EN_CHANGE copies the edit's text back into note_text_.

@@ -2,6 +2,7 @@
 
 #include "res/resource.h"
 #include "window/colors.h"
+#include "window/placement_win.h"
 
 namespace quillbox {
 
@@ -21,12 +22,18 @@ BOOL AboutBox::OnInitDialog() {
     piece->SetUnderline(UnderlineMode::Always);
   }
   if (HWND owner = ::GetWindow(hwnd(), GW_OWNER)) {
-    RECT box{}, over{};
+    // Centred over the note window, but never out of sight at the screen's
+    // edge. A minimised note window has only its icon, far off screen, where
+    // the box would hold the capture unseen: the box takes the middle of the
+    // work area then.
+    const ScreenRect work_area = WorkAreaOf(owner);
+    RECT box{}, over{work_area.left, work_area.top, work_area.right, work_area.bottom};
     ::GetWindowRect(hwnd(), &box);
-    ::GetWindowRect(owner, &over);
-    const int left = over.left + ((over.right - over.left) - (box.right - box.left)) / 2;
-    const int top = over.top + ((over.bottom - over.top) - (box.bottom - box.top)) / 2;
-    ::SetWindowPos(hwnd(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!::IsIconic(owner)) ::GetWindowRect(owner, &over);
+    const NoteGeometry placed =
+        CentreOnWorkArea(ScreenRect{over.left, over.top, over.right, over.bottom},
+                         WindowSize{box.right - box.left, box.bottom - box.top}, work_area);
+    ::SetWindowPos(hwnd(), nullptr, placed.left, placed.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   // With the capture, every mouse message of the program comes here, which
   // is how a click anywhere else closes the box.

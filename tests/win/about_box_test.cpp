@@ -8,9 +8,11 @@
 #include <vector>
 
 #include "about/about_box.h"
+#include "core/note_codec.h"
 #include "res/resource.h"
 #include "tests/win/test_support.h"
 #include "window/colors.h"
+#include "window/note_window.h"
 
 namespace quillbox {
 namespace {
@@ -171,6 +173,46 @@ TEST_F(AboutBoxTest, TheCursorIsTheHandOverTheAddressAndTheArrowElsewhereEvenOve
       EXPECT_EQ(::GetCursor(), cursor) << point.x << "," << point.y;
     }
   });
+}
+
+class AboutBoxOverTheNoteWindowTest : public ::testing::Test {
+ protected:
+  void WriteNote(const NoteGeometry& geometry) { test::WriteFileBytes(note_, EncodeNote(geometry, "text")); }
+  std::string OpenCommand() const { return "Quillbox.exe \"" + note_ + "\""; }
+
+  test::TempFolder folder_;
+  std::string note_ = folder_ / "a.note";
+};
+
+TEST_F(AboutBoxOverTheNoteWindowTest, TheBoxLiesWithinTheWorkAreaWhereverTheNoteWindowIs) {
+  const struct {
+    const char* name;
+    NoteGeometry note;
+    bool minimised;
+  } cases[] = {{"at 0,0", {0, 0, 180, 120}, false}, {"minimised", {300, 200, 240, 300}, true}};
+  for (const auto& place : cases) {
+    WriteNote(place.note);
+    NoteWindow window(OpenCommand());
+    RECT box{}, work{};
+    test::RunWhileOpen(window, [&] {
+      if (place.minimised) ::ShowWindow(window.hwnd(), SW_MINIMIZE);
+      MONITORINFO monitor{};
+      monitor.cbSize = sizeof monitor;
+      ::GetMonitorInfoA(::MonitorFromWindow(window.hwnd(), MONITOR_DEFAULTTONEAREST), &monitor);
+      work = monitor.rcWork;
+      test::WhenIdle([&] {
+        HWND about = ::GetCapture();
+        box = ScreenRect(about);
+        ::PostMessageA(about, WM_COMMAND, IDOK, 0);
+      });
+      ::SendMessageA(window.hwnd(), WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+    });
+    EXPECT_GT(box.right, box.left) << place.name;
+    EXPECT_GE(box.left, work.left) << place.name;
+    EXPECT_GE(box.top, work.top) << place.name;
+    EXPECT_LE(box.right, work.right) << place.name;
+    EXPECT_LE(box.bottom, work.bottom) << place.name;
+  }
 }
 
 }  // namespace

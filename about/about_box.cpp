@@ -8,6 +8,15 @@ namespace quillbox {
 
 AboutBox::AboutBox(HWND owner) : Dialog<AboutBox>(IDD_ABOUT, owner) {}
 
+AboutBox::~AboutBox() {
+  if (open_box_ == this) open_box_ = nullptr;
+}
+
+void AboutBox::OnFinalMessage() {
+  if (open_box_ == this) open_box_ = nullptr;
+  Dialog<AboutBox>::OnFinalMessage();
+}
+
 bool AboutBox::DoDataExchange(bool) {
   // Binding takes each piece's static over once.
   if (!first_piece_.hwnd()) first_piece_.Subclass(Item(IDC_ABOUT_LINK1));
@@ -17,6 +26,7 @@ bool AboutBox::DoDataExchange(bool) {
 
 BOOL AboutBox::OnInitDialog() {
   DialogBase::OnInitDialog();
+  open_box_ = this;
   for (LinkControl* piece : {&first_piece_, &second_piece_}) {
     piece->SetUrl(kMakerUrl);
     piece->SetUnderline(UnderlineMode::Always);
@@ -73,6 +83,16 @@ LRESULT AboutBox::OnMouseMove(WPARAM, LPARAM) {
     ::SetCursor(::LoadCursorA(nullptr, IDC_ARROW));
   }
   return Default();
+}
+
+LRESULT AboutBox::OnCommand(WPARAM wparam, LPARAM lparam) {
+  // Pre-translation has opened the page for this click already, whether
+  // the box held the capture or not (then the piece itself was clicked and
+  // tells us so): passing the piece's notification on would open it again.
+  const int id = LOWORD(wparam);
+  if (HIWORD(wparam) == STN_CLICKED && (id == IDC_ABOUT_LINK1 || id == IDC_ABOUT_LINK2)) return 0;
+  LRESULT result = 0;
+  return DialogBase::OnMessage(WM_COMMAND, wparam, lparam, result) ? result : Default();
 }
 
 LRESULT AboutBox::OnCtlColor(WPARAM dc, LPARAM control) {

@@ -83,6 +83,12 @@ LRESULT NoteWindow::OnCommand(WPARAM wparam, LPARAM lparam) {
 LRESULT NoteWindow::OnSysCommand(WPARAM command, LPARAM) {
   // The low four bits of a system command are the system's own.
   if ((command & 0xFFF0) == IDM_ABOUTBOX) {
+    // The open box's loop hands this disabled window its posted messages
+    // too, a second About command among them: one box at a time.
+    if (AboutBox* open = AboutBox::OpenBox()) {
+      ::BringWindowToTop(open->hwnd());
+      return 0;
+    }
     AboutBox about(hwnd());
     about.RunModal();
     return 0;

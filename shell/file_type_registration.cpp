@@ -34,7 +34,8 @@ std::wstring Wide(const std::string& text) {
 
 // The registry keeps text in UTF-16 and stores a string written without its
 // NUL with one when the NUL follows in memory, as ours does; so a value
-// holds the entry's text with or without a NUL after it.
+// holds the entry's text with or without a NUL after it. An empty text is
+// written with no data at all, so there a NUL is one byte too many.
 bool HoldsExactly(HKEY key, const FileTypeEntry& entry) {
   const std::wstring name = Wide(entry.value_name);
   const std::wstring expected = Wide(entry.data);
@@ -42,7 +43,7 @@ bool HoldsExactly(HKEY key, const FileTypeEntry& entry) {
   DWORD type = REG_NONE;
   DWORD size = 0;
   if (::RegQueryValueExW(key, value_name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_SZ ||
-      size % sizeof(wchar_t) != 0 || size / sizeof(wchar_t) > expected.size() + 1) {
+      size % sizeof(wchar_t) != 0 || size / sizeof(wchar_t) > expected.size() + (expected.empty() ? 0 : 1)) {
     return false;
   }
   std::wstring stored(size / sizeof(wchar_t), L'\0');

@@ -58,6 +58,7 @@ TEST(FileTypeRegistration, AStartWritesTheFiveEntriesByteForByteAndSetsChangedOn
   Write(HKEY_CLASSES_ROOT, ".note", nullptr, "SomebodyElse.Note");
   Write(HKEY_CLASSES_ROOT, ".note", "Content Type", "text/plain");
   Write(HKEY_CLASSES_ROOT, "Note\\DefaultIcon", nullptr, "other.exe,7");
+  Write(HKEY_CLASSES_ROOT, ".note\\ShellNew", "NullFile", "");  // one NUL where no data belongs
   NoteWindow window("Quillbox.exe /p");
   test::RunWhileOpen(window, [] {});
   ExpectRegistered(HKEY_CLASSES_ROOT, ModulePath());

@@ -2,10 +2,20 @@
 
 #include "res/resource.h"
 #include "window/colors.h"
+#include "window/placement_win.h"
 
 namespace quillbox {
 
 AboutBox::AboutBox(HWND owner) : Dialog<AboutBox>(IDD_ABOUT, owner) {}
+
+AboutBox::~AboutBox() {
+  if (open_box_ == this) open_box_ = nullptr;
+}
+
+void AboutBox::OnFinalMessage() {
+  if (open_box_ == this) open_box_ = nullptr;
+  Dialog<AboutBox>::OnFinalMessage();
+}
 
 bool AboutBox::DoDataExchange(bool) {
   // Binding takes each piece's static over once.
@@ -16,17 +26,24 @@ bool AboutBox::DoDataExchange(bool) {
 
 BOOL AboutBox::OnInitDialog() {
   DialogBase::OnInitDialog();
+  open_box_ = this;
   for (LinkControl* piece : {&first_piece_, &second_piece_}) {
     piece->SetUrl(kMakerUrl);
     piece->SetUnderline(UnderlineMode::Always);
   }
   if (HWND owner = ::GetWindow(hwnd(), GW_OWNER)) {
-    RECT box{}, over{};
+    // Centred over the note window, but never out of sight at the screen's
+    // edge. A minimised note window has only its icon, far off screen, where
+    // the box would hold the capture unseen: the box takes the middle of the
+    // work area then.
+    const ScreenRect work_area = WorkAreaOf(owner);
+    RECT box{}, over{work_area.left, work_area.top, work_area.right, work_area.bottom};
     ::GetWindowRect(hwnd(), &box);
-    ::GetWindowRect(owner, &over);
-    const int left = over.left + ((over.right - over.left) - (box.right - box.left)) / 2;
-    const int top = over.top + ((over.bottom - over.top) - (box.bottom - box.top)) / 2;
-    ::SetWindowPos(hwnd(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!::IsIconic(owner)) ::GetWindowRect(owner, &over);
+    const NoteGeometry placed =
+        CentreOnWorkArea(ScreenRect{over.left, over.top, over.right, over.bottom},
+                         WindowSize{box.right - box.left, box.bottom - box.top}, work_area);
+    ::SetWindowPos(hwnd(), nullptr, placed.left, placed.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   // With the capture, every mouse message of the program comes here, which
   // is how a click anywhere else closes the box.
@@ -66,6 +83,16 @@ LRESULT AboutBox::OnMouseMove(WPARAM, LPARAM) {
     ::SetCursor(::LoadCursorA(nullptr, IDC_ARROW));
   }
   return Default();
+}
+
+LRESULT AboutBox::OnCommand(WPARAM wparam, LPARAM lparam) {
+  // Pre-translation has opened the page for this click already, whether
+  // the box held the capture or not (then the piece itself was clicked and
+  // tells us so): passing the piece's notification on would open it again.
+  const int id = LOWORD(wparam);
+  if (HIWORD(wparam) == STN_CLICKED && (id == IDC_ABOUT_LINK1 || id == IDC_ABOUT_LINK2)) return 0;
+  LRESULT result = 0;
+  return DialogBase::OnMessage(WM_COMMAND, wparam, lparam, result) ? result : Default();
 }
 
 LRESULT AboutBox::OnCtlColor(WPARAM dc, LPARAM control) {

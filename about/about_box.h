@@ -18,6 +18,10 @@ class AboutBox : public Dialog<AboutBox> {
   // `owner` (the note window) is disabled while the box runs and is the
   // window the box is centred over.
   explicit AboutBox(HWND owner);
+  ~AboutBox() override;
+
+  // The box that is open now, or null: there is never more than one.
+  static AboutBox* OpenBox() noexcept { return open_box_; }
 
   LinkControl& first_piece() noexcept { return first_piece_; }
   LinkControl& second_piece() noexcept { return second_piece_; }
@@ -27,11 +31,13 @@ class AboutBox : public Dialog<AboutBox> {
  protected:
   bool DoDataExchange(bool save) override;
   BOOL OnInitDialog() override;
+  void OnFinalMessage() override;
 
  private:
   // Whether a screen position lies on either piece of the address.
   bool OnAddress(DWORD message_position) const;
   LRESULT OnMouseMove(WPARAM, LPARAM);
+  LRESULT OnCommand(WPARAM wparam, LPARAM lparam);
   LRESULT OnCtlColor(WPARAM dc, LPARAM control);
 
  private:
@@ -39,6 +45,7 @@ class AboutBox : public Dialog<AboutBox> {
   friend class WithMessageMap<AboutBox, DialogBase>;
   static constexpr Entry kMessageMap[] = {
       {WM_MOUSEMOVE, &AboutBox::OnMouseMove},
+      {WM_COMMAND, &AboutBox::OnCommand},
       {WM_CTLCOLORMSGBOX, &AboutBox::OnCtlColor},
       {WM_CTLCOLOREDIT, &AboutBox::OnCtlColor},
       {WM_CTLCOLORLISTBOX, &AboutBox::OnCtlColor},
@@ -50,6 +57,7 @@ class AboutBox : public Dialog<AboutBox> {
 
   LinkControl first_piece_;
   LinkControl second_piece_;
+  inline static AboutBox* open_box_ = nullptr;
 };
 
 }  // namespace quillbox

@@ -6,12 +6,12 @@
 
 #include "app/note_file.h"
 #include "app/open_notes.h"
-#include "core/placement.h"
 #include "framework/module.h"
 #include "framework/system_error.h"
 #include "framework/text.h"
 #include "res/resource.h"
 #include "window/note_window.h"
+#include "window/placement_win.h"
 
 namespace quillbox {
 namespace {
@@ -19,23 +19,6 @@ namespace {
 // Typing that stops for this long saves the note.
 constexpr UINT kAutosaveDelayMs = 3000;
 constexpr UINT_PTR kAutosaveTimer = 1;
-
-// A stored rectangle that lies on no monitor (a monitor since unplugged, a
-// hand-edited file) is moved onto the nearest one's work area; any other is
-// applied as it stands.
-NoteGeometry WithinReach(const NoteGeometry& geometry) {
-  const ScreenRect screen = ToScreenRect(geometry);
-  const RECT rect{screen.left, screen.top, screen.right, screen.bottom};
-  const bool on_a_monitor = geometry.width > 0 && geometry.height > 0
-                                ? ::MonitorFromRect(&rect, MONITOR_DEFAULTTONULL) != nullptr
-                                : ::MonitorFromPoint(POINT{geometry.left, geometry.top}, MONITOR_DEFAULTTONULL) != nullptr;
-  if (on_a_monitor) return geometry;
-  MONITORINFO monitor{};
-  monitor.cbSize = sizeof monitor;
-  if (!::GetMonitorInfoA(::MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), &monitor)) return geometry;
-  const RECT& work = monitor.rcWork;
-  return PlaceOnWorkArea(geometry, ScreenRect{work.left, work.top, work.right, work.bottom});
-}
 
 }  // namespace
 
@@ -89,7 +72,7 @@ void NoteWindow::LoadNote(const std::string& path) {
       // the text is laid out once.
       loading_ = true;
       ::SetWindowTextW(edit(), L"");
-      const NoteGeometry geometry = WithinReach(stored);
+      const NoteGeometry geometry = PlaceWithinReach(stored);
       ::MoveWindow(hwnd(), geometry.left, geometry.top, geometry.width, geometry.height, TRUE);
       const bool shown = ::SetWindowTextW(edit(), text.c_str()) != FALSE;
       loading_ = false;

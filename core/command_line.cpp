@@ -14,16 +14,33 @@ bool IsShellBlank(char c) {
   return byte >= 0x01 && byte <= 0x20;
 }
 
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i];
-    char y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
+    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
   }
   return true;
+}
+
+std::string_view SkipShellBlanks(std::string_view text) {
+  std::size_t pos = 0;
+  while (pos < text.size() && IsShellBlank(text[pos])) ++pos;
+  return text.substr(pos);
+}
+
+// The length of the module's path where the line begins with one of its
+// forms as a whole word; 0 where it does not.
+std::size_t LeadingModulePath(std::string_view command_line, const ModulePathForms& module) {
+  std::size_t longest = 0;
+  for (const std::string* form : {&module.reported, &module.long_form, &module.short_form}) {
+    const std::size_t size = form->size();
+    if (size == 0 || size <= longest || size > command_line.size()) continue;
+    if (size < command_line.size() && !IsShellBlank(command_line[size])) continue;
+    if (EqualsIgnoringAsciiCase(command_line.substr(0, size), *form)) longest = size;
+  }
+  return longest;
 }
 
 }  // namespace
@@ -123,15 +140,21 @@ std::string_view RawCommandTail(std::string_view command_line) {
   return command_line.substr(pos);
 }
 
-NoteRequest ChooseNote(std::string_view command_line) {
+NoteRequest ChooseNote(std::string_view command_line, const ModulePathForms& module) {
   command_line = command_line.substr(0, command_line.find('\0'));
-  const ParsedCommandLine parsed = ParseArguments(SplitArguments(ArgumentsAfterProgramName(command_line)));
+  // The shell's open command names the program unquoted, so a program in a
+  // folder with a blank would otherwise end at that blank.
+  const std::size_t module_path = LeadingModulePath(command_line, module);
+  const std::string_view arguments =
+      module_path ? command_line.substr(module_path) : ArgumentsAfterProgramName(command_line);
+  const ParsedCommandLine parsed = ParseArguments(SplitArguments(arguments));
   NoteRequest request;
   if (parsed.command != ShellCommand::kOpen) return request;
 
   // An unquoted path with blanks reaches us split into several arguments;
   // the raw tail keeps it whole. A quoted one is only correct once parsed.
-  const std::string_view tail = RawCommandTail(command_line);
+  const std::string_view tail =
+      module_path ? SkipShellBlanks(command_line.substr(module_path)) : RawCommandTail(command_line);
   request.open = true;
   request.path = !tail.empty() && tail.front() == '"' ? parsed.file_name : std::string(tail);
   return request;

@@ -37,12 +37,25 @@ ParsedCommandLine ParseArguments(const std::vector<std::string>& arguments);
 // 0x01 to 0x20 is skipped too.
 std::string_view RawCommandTail(std::string_view command_line);
 
+// The program's own path in the forms a command line may spell it in: as the
+// system reports it, and its long and short (8.3) forms. Empty ones count for
+// nothing.
+struct ModulePathForms {
+  std::string reported;
+  std::string long_form;
+  std::string short_form;
+};
+
 // The note the command line asks for. `open` is true when a path goes to the
-// note resolver; otherwise the default note is loaded.
+// note resolver; otherwise the default note is loaded. A line that begins with
+// one of `module`'s forms, unquoted and followed by a blank or the end (as the
+// shell's unquoted open command starts us from a folder with a blank in its
+// name), has its program name end there, compared without regard to ASCII
+// case; any other line is cut as RawCommandTail does.
 struct NoteRequest {
   bool open = false;
   std::string path;
 };
-NoteRequest ChooseNote(std::string_view command_line);
+NoteRequest ChooseNote(std::string_view command_line, const ModulePathForms& module = {});
 
 }  // namespace quillbox

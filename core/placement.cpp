@@ -30,13 +30,27 @@ ScreenRect ToScreenRect(const NoteGeometry& geometry) {
                     Saturated(std::int64_t{geometry.top} + geometry.height)};
 }
 
-NoteGeometry PlaceOnWorkArea(const NoteGeometry& geometry, const ScreenRect& work_area) {
-  std::int64_t width = geometry.width;
-  std::int64_t height = geometry.height;
-  const std::int64_t left = PlaceSpan(geometry.left, width, work_area.left, work_area.right);
-  const std::int64_t top = PlaceSpan(geometry.top, height, work_area.top, work_area.bottom);
+NoteGeometry AtLeast(const NoteGeometry& geometry, WindowSize minimum) {
+  return NoteGeometry{geometry.left, geometry.top, std::max(geometry.width, minimum.width),
+                      std::max(geometry.height, minimum.height)};
+}
+
+NoteGeometry PlaceOnWorkArea(const NoteGeometry& geometry, const ScreenRect& work_area, WindowSize minimum) {
+  // A window left smaller than the minimum would be enlarged by the system
+  // after it has been placed, and stick out of the work area again.
+  const NoteGeometry sized = AtLeast(geometry, minimum);
+  std::int64_t width = sized.width;
+  std::int64_t height = sized.height;
+  const std::int64_t left = PlaceSpan(sized.left, width, work_area.left, work_area.right);
+  const std::int64_t top = PlaceSpan(sized.top, height, work_area.top, work_area.bottom);
   return NoteGeometry{static_cast<std::int32_t>(left), static_cast<std::int32_t>(top),
                       static_cast<std::int32_t>(width), static_cast<std::int32_t>(height)};
+}
+
+NoteGeometry CentreOnWorkArea(const ScreenRect& over, WindowSize size, const ScreenRect& work_area) {
+  const std::int64_t left = over.left + (std::int64_t{over.right} - over.left - size.width) / 2;
+  const std::int64_t top = over.top + (std::int64_t{over.bottom} - over.top - size.height) / 2;
+  return PlaceOnWorkArea(NoteGeometry{Saturated(left), Saturated(top), size.width, size.height}, work_area, {});
 }
 
 }  // namespace quillbox

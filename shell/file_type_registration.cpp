@@ -7,15 +7,16 @@
 namespace quillbox {
 namespace {
 
-UniqueKey OpenEntryKey(HKEY root, const FileTypeEntry& entry) {
+UniqueKey OpenEntryKey(const RegistryPlace& place, const FileTypeEntry& entry) {
   UniqueKey key;
-  if (!root) return key;
+  if (!place.root) return key;
+  const std::string path = place.path.empty() ? entry.key : place.path + "\\" + entry.key;
   if (entry.create_key) {
     char no_class[] = "";
-    ::RegCreateKeyExA(root, entry.key.c_str(), 0, no_class, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+    ::RegCreateKeyExA(place.root, path.c_str(), 0, no_class, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
                       key.put(), nullptr);
   } else {
-    ::RegOpenKeyExA(root, entry.key.c_str(), 0, KEY_ALL_ACCESS, key.put());
+    ::RegOpenKeyExA(place.root, path.c_str(), 0, KEY_ALL_ACCESS, key.put());
   }
   return key;
 }
@@ -34,7 +35,8 @@ std::wstring Wide(const std::string& text) {
 
 // The registry keeps text in UTF-16 and stores a string written without its
 // NUL with one when the NUL follows in memory, as ours does; so a value
-// holds the entry's text with or without a NUL after it.
+// holds the entry's text with or without a NUL after it. An empty text is
+// written with no data at all, so there a NUL is one byte too many.
 bool HoldsExactly(HKEY key, const FileTypeEntry& entry) {
   const std::wstring name = Wide(entry.value_name);
   const std::wstring expected = Wide(entry.data);
@@ -42,7 +44,7 @@ bool HoldsExactly(HKEY key, const FileTypeEntry& entry) {
   DWORD type = REG_NONE;
   DWORD size = 0;
   if (::RegQueryValueExW(key, value_name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_SZ ||
-      size % sizeof(wchar_t) != 0 || size / sizeof(wchar_t) > expected.size() + 1) {
+      size % sizeof(wchar_t) != 0 || size / sizeof(wchar_t) > expected.size() + (expected.empty() ? 0 : 1)) {
     return false;
   }
   std::wstring stored(size / sizeof(wchar_t), L'\0');
@@ -56,7 +58,8 @@ bool HoldsExactly(HKEY key, const FileTypeEntry& entry) {
 
 }  // namespace
 
-bool WriteFileTypeEntries(HKEY classes, HKEY fallback, const std::vector<FileTypeEntry>& entries) {
+bool WriteFileTypeEntries(const RegistryPlace& classes, const RegistryPlace& fallback,
+                          const std::vector<FileTypeEntry>& entries) {
   bool changed = false;
   for (const FileTypeEntry& entry : entries) {
     UniqueKey key = OpenEntryKey(classes, entry);
@@ -82,10 +85,8 @@ namespace quillbox {
 
 void NoteWindow::RegisterNoteFileType() {
   // The shell merges the user's classes into the classes root.
-  UniqueKey user_classes;
-  ::RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Classes", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                    nullptr, user_classes.put(), nullptr);
-  if (WriteFileTypeEntries(HKEY_CLASSES_ROOT, user_classes.get(), NoteFileTypeEntries(ModulePath()))) {
+  if (WriteFileTypeEntries(RegistryPlace{HKEY_CLASSES_ROOT, {}}, RegistryPlace{HKEY_CURRENT_USER, "Software\\Classes"},
+                           NoteFileTypeEntries(ModulePath()))) {
     // Icons and the New menu follow without a log-off.
     ::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
   }

@@ -3,18 +3,28 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include "core/file_type.h"
 
 namespace quillbox {
 
+// A key given by a root key and the path below it.
+struct RegistryPlace {
+  HKEY root = nullptr;
+  std::string path;
+};
+
 // Writes each entry under `classes` or, where its key can be neither made nor
 // opened there (a standard user cannot write the machine's classes), under
 // `fallback`, which the shell merges into the classes root for this user.
-// A value that already holds exactly the entry's data is left as it is, and
-// every key is closed right after its value. Returns whether anything was
-// written. Failures are silent: the next start tries again.
-bool WriteFileTypeEntries(HKEY classes, HKEY fallback, const std::vector<FileTypeEntry>& entries);
+// Each entry's key is opened for its own step only and closed right after
+// its value, and nothing under `fallback` is opened for a step that does not
+// need it. A value that already holds exactly the entry's data, and no more,
+// is left as it is. Returns whether anything was written. Failures are
+// silent: the next start tries again.
+bool WriteFileTypeEntries(const RegistryPlace& classes, const RegistryPlace& fallback,
+                          const std::vector<FileTypeEntry>& entries);
 
 }  // namespace quillbox

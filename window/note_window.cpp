@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "about/about_box.h"
+#include "app/command_line_win.h"
 #include "core/command_line.h"
 #include "core/note_path_rules.h"
 #include "framework/module.h"
@@ -44,7 +45,7 @@ BOOL NoteWindow::OnInitDialog() {
 
   RegisterNoteFileType();
 
-  const NoteRequest request = ChooseNote(command_line_);
+  const NoteRequest request = ChooseNote(command_line_, OwnModulePathForms());
   if (request.open) {
     OpenNotePath(request.path);
   } else {
@@ -72,6 +73,12 @@ LRESULT NoteWindow::OnCommand(WPARAM wparam, LPARAM lparam) {
 LRESULT NoteWindow::OnSysCommand(WPARAM command, LPARAM) {
   // The low four bits of a system command are the system's own.
   if ((command & 0xFFF0) == IDM_ABOUTBOX) {
+    // The open box's loop hands this disabled window its posted messages
+    // too, a second About command among them: one box at a time.
+    if (AboutBox* open = AboutBox::OpenBox()) {
+      ::BringWindowToTop(open->hwnd());
+      return 0;
+    }
     AboutBox about(hwnd());
     about.RunModal();
     return 0;

@@ -54,4 +54,26 @@ TEST(ChooseNote, PathComesFromRawTailUnlessQuoted) {
   EXPECT_EQ(RawCommandTail("Quillbox.exe a\0b"s), "a");
 }
 
+TEST(ChooseNote, AnUnquotedModulePathInAnyFormEndsTheProgramName) {
+  const ModulePathForms module{R"(C:\Program Files\Quillbox\Quillbox.exe)",
+                               R"(C:\Program Files\Quillbox\Quillbox.exe)", R"(C:\PROGRA~1\QUILLBOX\QUILLBOX.EXE)"};
+  const std::tuple<std::string, bool, std::string> cases[] = {
+      {R"(C:\Program Files\Quillbox\Quillbox.exe C:\a b.note)", true, R"(C:\a b.note)"},
+      {R"(c:\program files\QUILLBOX\quillbox.EXE C:\a b.note)", true, R"(C:\a b.note)"},
+      {R"(C:\PROGRA~1\Quillbox\QUILLBOX.exe)" "\t C:\\a b.note ", true, R"(C:\a b.note )"},
+      {R"(C:\Program Files\Quillbox\Quillbox.exe "C:\a b.note" x)", true, R"(C:\a b.note)"},
+      {R"(C:\Program Files\Quillbox\Quillbox.exe /p C:\a b.note)", false, ""},
+      {R"(C:\Program Files\Quillbox\Quillbox.exe)", false, ""},
+      // Another program, or ours only as the start of a longer name: cut at the blank.
+      {R"(C:\Program Files\Quillbox\Quillbox.exe2 C:\a.note)", true, R"(Files\Quillbox\Quillbox.exe2 C:\a.note)"},
+      {R"(C:\Program Files\Other\Quillbox.exe C:\a.note)", true, R"(Files\Other\Quillbox.exe C:\a.note)"},
+      {R"("C:\Program Files\Quillbox\Quillbox.exe" C:\a b.note)", true, R"(C:\a b.note)"},
+  };
+  for (const auto& [line, open, path] : cases) {
+    const NoteRequest request = ChooseNote(line, module);
+    EXPECT_EQ(request.open, open) << line;
+    EXPECT_EQ(request.path, path) << line;
+  }
+}
+
 }  // namespace quillbox

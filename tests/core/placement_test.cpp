@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <limits>
+#include <random>
 #include <tuple>
 
 namespace quillbox {
@@ -10,20 +12,70 @@ namespace quillbox {
 constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 constexpr ScreenRect kWorkArea{0, 0, 1920, 1040};
+constexpr WindowSize kMinimum{112, 27};
 
-TEST(PlaceOnWorkArea, ShiftsTheLeastDistanceAndShrinksToFit) {
-  EXPECT_EQ(PlaceOnWorkArea({5000, 100, 220, 260}, kWorkArea), (NoteGeometry{1700, 100, 220, 260}));
-  EXPECT_EQ(PlaceOnWorkArea({-900, -50, 220, 260}, kWorkArea), (NoteGeometry{0, 0, 220, 260}));
-  EXPECT_EQ(PlaceOnWorkArea({10, 10, 3000, 2000}, kWorkArea), (NoteGeometry{0, 0, 1920, 1040}));
-  EXPECT_EQ(PlaceOnWorkArea({3000, 3000, 0, 0}, kWorkArea), (NoteGeometry{1920, 1040, 0, 0}));
-  EXPECT_EQ(PlaceOnWorkArea({3000, 5, -10, 5}, {-1920, 0, 0, 1040}), (NoteGeometry{0, 5, -10, 5}));
+TEST(PlaceOnWorkArea, TakesTheMinimumSizeShiftsTheLeastDistanceAndShrinksToFit) {
+  const std::tuple<NoteGeometry, ScreenRect, NoteGeometry> cases[] = {
+      {{5000, 100, 220, 260}, kWorkArea, {1700, 100, 220, 260}},
+      {{-900, -50, 220, 260}, kWorkArea, {0, 0, 220, 260}},
+      {{10, 10, 3000, 2000}, kWorkArea, {0, 0, 1920, 1040}},
+      // No size lines, far off: the system would make it 112 x 27 out of sight.
+      {{5000, 5000, 0, 0}, kWorkArea, {1808, 1013, 112, 27}},
+      {{3000, 5, -10, 5}, {-1920, 0, 0, 1040}, {-112, 5, 112, 27}},
+      {{kMax, kMin, kMax, kMax}, kWorkArea, {0, 0, 1920, 1040}},
+      {{kMin, kMax, kMin, kMin}, kWorkArea, {0, 1013, 112, 27}},
+      {{kMax, kMin, kMax, 7}, {kMin, kMin, kMax, kMax}, {0, kMin, kMax, 27}},
+      {{5, 5, 100, 100}, {kMax, kMax, kMin, kMin}, {kMax, kMax, 0, 0}},
+  };
+  for (const auto& [stored, work_area, placed] : cases) {
+    EXPECT_EQ(PlaceOnWorkArea(stored, work_area, kMinimum), placed)
+        << stored.left << "," << stored.top << " " << stored.width << "x" << stored.height;
+  }
 }
 
-TEST(PlaceOnWorkArea, ExtremeNumbersDoNotOverflow) {
-  EXPECT_EQ(PlaceOnWorkArea({kMax, kMin, kMax, kMax}, kWorkArea), (NoteGeometry{0, 0, 1920, 1040}));
-  EXPECT_EQ(PlaceOnWorkArea({kMin, kMax, kMin, kMin}, kWorkArea), (NoteGeometry{0, 1040, kMin, kMin}));
-  EXPECT_EQ(PlaceOnWorkArea({kMax, kMin, kMax, 7}, {kMin, kMin, kMax, kMax}), (NoteGeometry{0, kMin, kMax, 7}));
-  EXPECT_EQ(PlaceOnWorkArea({5, 5, 100, 100}, {kMax, kMax, kMin, kMin}), (NoteGeometry{kMax, kMax, 0, 0}));
+TEST(PlaceOnWorkArea, AnyRectangleEndsWhollyOnTheWorkAreaAtLeastAsLargeAsTheMinimum) {
+  std::mt19937 random(8);
+  auto any = [&](std::int32_t low, std::int32_t high) { return std::uniform_int_distribution<std::int32_t>(low, high)(random); };
+  // Small numbers, screen-sized ones and the whole range, mixed.
+  auto number = [&] {
+    switch (any(0, 2)) {
+      case 0: return any(-300, 300);
+      case 1: return any(-40000, 40000);
+      default: return any(kMin, kMax);
+    }
+  };
+  for (int round = 0; round < 100000; ++round) {
+    const ScreenRect work{any(-4000, 4000), any(-4000, 4000), 0, 0};
+    const ScreenRect work_area{work.left, work.top, work.left + any(kMinimum.width, 5000),
+                               work.top + any(kMinimum.height, 5000)};
+    const NoteGeometry stored{number(), number(), number(), number()};
+    const NoteGeometry placed = PlaceOnWorkArea(stored, work_area, kMinimum);
+    const auto trace = [&] {
+      return ::testing::Message() << stored.left << "," << stored.top << " " << stored.width << "x" << stored.height
+                                  << " on " << work_area.left << "," << work_area.top << "-" << work_area.right
+                                  << "," << work_area.bottom;
+    };
+    ASSERT_GE(placed.width, kMinimum.width) << trace();
+    ASSERT_GE(placed.height, kMinimum.height) << trace();
+    ASSERT_GE(placed.left, work_area.left) << trace();
+    ASSERT_GE(placed.top, work_area.top) << trace();
+    ASSERT_LE(std::int64_t{placed.left} + placed.width, work_area.right) << trace();
+    ASSERT_LE(std::int64_t{placed.top} + placed.height, work_area.bottom) << trace();
+    // Once placed, it needs no further move.
+    ASSERT_EQ(PlaceOnWorkArea(placed, work_area, kMinimum), placed) << trace();
+  }
+}
+
+TEST(CentreOnWorkArea, CentresOverTheWindowButNeverLeavesTheWorkArea) {
+  constexpr ScreenRect kScreen{0, 0, 1280, 1024};
+  constexpr WindowSize kBox{290, 170};
+  const std::tuple<ScreenRect, NoteGeometry> cases[] = {
+      {{500, 400, 900, 700}, {555, 465, 290, 170}},
+      {{0, 0, 240, 300}, {0, 65, 290, 170}},                 // a small note at 0,0
+      {{-32000, -32000, -31840, -31976}, {0, 0, 290, 170}},  // a minimised one's icon
+      {{1200, 1000, 1400, 1100}, {990, 854, 290, 170}},
+  };
+  for (const auto& [over, placed] : cases) EXPECT_EQ(CentreOnWorkArea(over, kBox, kScreen), placed) << over.left;
 }
 
 TEST(ToScreenRect, FarEdgesSaturateInsteadOfWrapping) {

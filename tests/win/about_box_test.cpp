@@ -8,9 +8,11 @@
 #include <vector>
 
 #include "about/about_box.h"
+#include "core/note_codec.h"
 #include "res/resource.h"
 #include "tests/win/test_support.h"
 #include "window/colors.h"
+#include "window/note_window.h"
 
 namespace quillbox {
 namespace {
@@ -27,6 +29,20 @@ RECT ScreenRect(HWND window) {
 void ClickAt(HWND target, POINT screen) {
   test::MoveCursorTo(screen);
   ::PostMessageA(target, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+}
+
+// The dialogs of this thread that `owner` owns and that are shown.
+std::vector<HWND> ShownBoxesOwnedBy(HWND owner) {
+  std::pair<HWND, std::vector<HWND>> found{owner, {}};
+  ::EnumThreadWindows(
+      ::GetCurrentThreadId(),
+      [](HWND window, LPARAM found) {
+        auto& [owner, boxes] = *reinterpret_cast<std::pair<HWND, std::vector<HWND>>*>(found);
+        if (::GetWindow(window, GW_OWNER) == owner && ::IsWindowVisible(window)) boxes.push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found.second;
 }
 
 class AboutBoxTest : public ::testing::Test {
@@ -170,6 +186,102 @@ TEST_F(AboutBoxTest, TheCursorIsTheHandOverTheAddressAndTheArrowElsewhereEvenOve
       ::DispatchMessageA(&message);
       EXPECT_EQ(::GetCursor(), cursor) << point.x << "," << point.y;
     }
+  });
+}
+
+TEST_F(AboutBoxTest, AClickOnAPieceLaunchesOnceAlsoAfterTheBoxHasLostTheCapture) {
+  // Every launch fails and says so, one message a launch.
+  std::string no_browser = folder_ / "no-browser.exe";
+  no_browser.insert(0, 1, '"');
+  ClassesOverride failing_http{"http\\shell\\open\\command", no_browser + "\" \"%1\""};
+  ClassesOverride no_htm_handler{".htm", "QuillboxTest.NoSuchClass"};
+  test::MessageBoxRecorder messages;
+  AboutBox about(owner_);
+  std::vector<size_t> after_each_click;
+  // The button goes down where the system sends it: to the box while it
+  // holds the capture, else to the piece under the cursor.
+  auto click_first_piece = [&] {
+    const RECT piece = ScreenRect(about.first_piece().hwnd());
+    ClickAt(::GetCapture() == about.hwnd() ? about.hwnd() : about.first_piece().hwnd(),
+            POINT{piece.left + 3, piece.top + 3});
+  };
+  test::WhenIdle([&] {
+    click_first_piece();
+    test::WhenIdle([&] {
+      after_each_click.push_back(messages.boxes().size());
+      ::ReleaseCapture();  // as when another window takes it
+      click_first_piece();
+      test::WhenIdle([&] {
+        after_each_click.push_back(messages.boxes().size());
+        ::PostMessageA(about.hwnd(), WM_COMMAND, IDOK, 0);
+      });
+    });
+  });
+  about.RunModal();
+  EXPECT_EQ(after_each_click, (std::vector<size_t>{1, 2}));
+}
+
+class AboutBoxOverTheNoteWindowTest : public ::testing::Test {
+ protected:
+  void WriteNote(const NoteGeometry& geometry) { test::WriteFileBytes(note_, EncodeNote(geometry, "text")); }
+  std::string OpenCommand() const { return "Quillbox.exe \"" + note_ + "\""; }
+
+  test::TempFolder folder_;
+  std::string note_ = folder_ / "a.note";
+};
+
+TEST_F(AboutBoxOverTheNoteWindowTest, TheBoxLiesWithinTheWorkAreaWhereverTheNoteWindowIs) {
+  const struct {
+    const char* name;
+    NoteGeometry note;
+    bool minimised;
+  } cases[] = {{"at 0,0", {0, 0, 180, 120}, false}, {"minimised", {300, 200, 240, 300}, true}};
+  for (const auto& place : cases) {
+    WriteNote(place.note);
+    NoteWindow window(OpenCommand());
+    RECT box{}, work{};
+    test::RunWhileOpen(window, [&] {
+      if (place.minimised) ::ShowWindow(window.hwnd(), SW_MINIMIZE);
+      MONITORINFO monitor{};
+      monitor.cbSize = sizeof monitor;
+      ::GetMonitorInfoA(::MonitorFromWindow(window.hwnd(), MONITOR_DEFAULTTONEAREST), &monitor);
+      work = monitor.rcWork;
+      test::WhenIdle([&] {
+        HWND about = ::GetCapture();
+        box = ScreenRect(about);
+        ::PostMessageA(about, WM_COMMAND, IDOK, 0);
+      });
+      ::SendMessageA(window.hwnd(), WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+    });
+    EXPECT_GT(box.right, box.left) << place.name;
+    EXPECT_GE(box.left, work.left) << place.name;
+    EXPECT_GE(box.top, work.top) << place.name;
+    EXPECT_LE(box.right, work.right) << place.name;
+    EXPECT_LE(box.bottom, work.bottom) << place.name;
+  }
+}
+
+TEST_F(AboutBoxOverTheNoteWindowTest, ASecondAboutCommandWhileTheBoxIsOpenOpensNoSecondBox) {
+  WriteNote({100, 80, 220, 260});
+  NoteWindow window(OpenCommand());
+  test::RunWhileOpen(window, [&] {
+    HWND first = nullptr, capture = nullptr;
+    size_t shown = 0;
+    test::WhenIdle([&] {
+      first = ::GetCapture();
+      // As the system menu sends it: posted, and taken by the box's own loop.
+      ::PostMessageA(window.hwnd(), WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+      test::WhenIdle([&] {
+        capture = ::GetCapture();
+        const std::vector<HWND> boxes = ShownBoxesOwnedBy(window.hwnd());
+        shown = boxes.size();
+        for (HWND box : boxes) ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+      });
+    });
+    ::SendMessageA(window.hwnd(), WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+    EXPECT_EQ(shown, 1u);
+    EXPECT_EQ(capture, first);
+    EXPECT_TRUE(::IsWindowEnabled(window.hwnd()));
   });
 }
 

@@ -58,10 +58,27 @@ TEST(FileTypeRegistration, AStartWritesTheFiveEntriesByteForByteAndSetsChangedOn
   Write(HKEY_CLASSES_ROOT, ".note", nullptr, "SomebodyElse.Note");
   Write(HKEY_CLASSES_ROOT, ".note", "Content Type", "text/plain");
   Write(HKEY_CLASSES_ROOT, "Note\\DefaultIcon", nullptr, "other.exe,7");
+  Write(HKEY_CLASSES_ROOT, ".note\\ShellNew", "NullFile", "");  // one NUL where no data belongs
   NoteWindow window("Quillbox.exe /p");
   test::RunWhileOpen(window, [] {});
   ExpectRegistered(HKEY_CLASSES_ROOT, ModulePath());
   EXPECT_EQ(Read(HKEY_CLASSES_ROOT, ".note", L"Content Type"), (Value{REG_SZ, std::string("text/plain") + '\0'}));
+}
+
+TEST(FileTypeRegistration, AStartThatCanWriteTheClassesRootLeavesTheUsersClassesUnopened) {
+  // Opening the user's classes makes them when they are missing: an empty
+  // key taken away shows whether a start opened it.
+  if (::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Classes") != ERROR_SUCCESS) {
+    GTEST_SKIP() << "the user's classes hold keys, so they cannot be taken away";
+  }
+  NoteWindow window("Quillbox.exe /p");
+  test::RunWhileOpen(window, [] {});
+  UniqueKey user_classes;
+  const LONG opened = ::RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Classes", 0, KEY_READ, user_classes.put());
+  user_classes.reset();
+  ::RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Classes", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                    user_classes.put(), nullptr);
+  EXPECT_EQ(opened, ERROR_FILE_NOT_FOUND);
 }
 
 class RegistrySandbox : public ::testing::Test {
@@ -70,28 +87,34 @@ class RegistrySandbox : public ::testing::Test {
     ::RegDeleteTreeA(HKEY_CURRENT_USER, kSandbox);
     ::RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\QuillboxTest\\Machine", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                       machine_.put(), nullptr);
-    ::RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\QuillboxTest\\User", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                      user_.put(), nullptr);
   }
   void TearDown() override {
     machine_.reset();
-    user_.reset();
     ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\QuillboxTest\\Machine\\Volatile");
     ::RegDeleteTreeA(HKEY_CURRENT_USER, kSandbox);
   }
+  // The user's part, made only when an entry falls back to it.
+  UniqueKey OpenUser() const {
+    UniqueKey user;
+    ::RegOpenKeyExA(HKEY_CURRENT_USER, kUser, 0, KEY_READ, user.put());
+    return user;
+  }
   static constexpr char kSandbox[] = "Software\\QuillboxTest";
+  static constexpr char kUser[] = "Software\\QuillboxTest\\User";
+  const RegistryPlace user_{HKEY_CURRENT_USER, kUser};
   const std::string module_ = "C:\\Program Files\\" + std::string(300, 'm') + "\\Quillbox.exe";
-  UniqueKey machine_, user_;
+  UniqueKey machine_;
 };
 
 TEST_F(RegistrySandbox, ReportsAChangeOnlyWhenSomethingWasWrittenAndTakesLongModulePathsWhole) {
-  EXPECT_TRUE(WriteFileTypeEntries(machine_.get(), user_.get(), NoteFileTypeEntries(module_)));
+  const RegistryPlace machine{machine_.get(), {}};
+  EXPECT_TRUE(WriteFileTypeEntries(machine, user_, NoteFileTypeEntries(module_)));
   ExpectRegistered(machine_.get(), module_);
-  EXPECT_FALSE(WriteFileTypeEntries(machine_.get(), user_.get(), NoteFileTypeEntries(module_)));
+  EXPECT_FALSE(WriteFileTypeEntries(machine, user_, NoteFileTypeEntries(module_)));
   Write(machine_.get(), ".note", nullptr, "Other");
-  EXPECT_TRUE(WriteFileTypeEntries(machine_.get(), user_.get(), NoteFileTypeEntries(module_)));
+  EXPECT_TRUE(WriteFileTypeEntries(machine, user_, NoteFileTypeEntries(module_)));
   ExpectRegistered(machine_.get(), module_);
-  EXPECT_EQ(Read(user_.get(), ".note", nullptr).type, static_cast<DWORD>(REG_NONE));  // the user's part untouched
+  EXPECT_FALSE(OpenUser());  // the user's part never opened
 }
 
 TEST_F(RegistrySandbox, WhereTheClassesRootCannotBeWrittenTheUsersClassesTakeTheEntries) {
@@ -101,8 +124,8 @@ TEST_F(RegistrySandbox, WhereTheClassesRootCannotBeWrittenTheUsersClassesTakeThe
   ASSERT_EQ(::RegCreateKeyExA(machine_.get(), "Volatile", 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr,
                               refusing.put(), nullptr),
             ERROR_SUCCESS);
-  EXPECT_TRUE(WriteFileTypeEntries(refusing.get(), user_.get(), NoteFileTypeEntries(module_)));
-  ExpectRegistered(user_.get(), module_);
+  EXPECT_TRUE(WriteFileTypeEntries(RegistryPlace{refusing.get(), {}}, user_, NoteFileTypeEntries(module_)));
+  ExpectRegistered(OpenUser().get(), module_);
   EXPECT_EQ(Read(refusing.get(), ".note", nullptr).type, static_cast<DWORD>(REG_NONE));
 }
 

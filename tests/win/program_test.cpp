@@ -58,16 +58,16 @@ TEST_F(ProgramTest, AnUnknownSwitchPassesTheWholeRawTailWhichNamesNoNote) {
   EXPECT_EQ(ReadFileBytes(note_), kShopping);
 }
 
-TEST_F(ProgramTest, AnUnquotedProgramPathWithABlankCutsTheProgramNameAtTheBlank) {
+TEST_F(ProgramTest, InstalledUnderAFolderWithABlankItOpensTheNoteTheShellPassesUnquoted) {
   const std::string programs = folder_ / "Program Files";
   ::CreateDirectoryA(programs.c_str(), nullptr);
   const std::string program = programs + "\\Quillbox.exe";
   ASSERT_TRUE(::CopyFileA(test::ProgramPath().c_str(), program.c_str(), FALSE));
-  // As the registered open command passes a note: program path, blank, note path.
+  // As the registered open command passes a note: program path, blank, note
+  // path, neither quoted.
   const test::ProgramRun run = RunProgram(program, note_, folder_.path(), /*quote_program=*/false);
-  ASSERT_FALSE(run.boxes.empty());
-  EXPECT_EQ(run.boxes[0].text, "Path not found.");
-  EXPECT_EQ(run.caption, " M E M O !");
+  EXPECT_TRUE(run.boxes.empty()) << run.boxes[0].text;
+  EXPECT_EQ(run.caption, "Shopping");
   EXPECT_EQ(ReadFileBytes(note_), kShopping);
 }
 

@@ -1,0 +1,14 @@
+// The Win32 half of the command-line rules: the program's own path in the
+// forms that a command line may name it by.
+#pragma once
+
+#include "core/command_line.h"
+
+namespace quillbox {
+
+// This program's path as the system reports it, and its long and short
+// (8.3) forms, in the ANSI code page that the command line comes in. A form
+// the system cannot give is empty.
+ModulePathForms OwnModulePathForms();
+
+}  // namespace quillbox

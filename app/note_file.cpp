@@ -120,7 +120,10 @@ NoteFileContent ReadNoteFile(const std::string& path) {
                                 nullptr));
   if (!file) {
     content.error = ::GetLastError();
-    const bool missing = content.error == ERROR_FILE_NOT_FOUND || content.error == ERROR_PATH_NOT_FOUND;
+    // A name that cannot exist (a '?' in it, too long) names no file either.
+    const bool missing = content.error == ERROR_FILE_NOT_FOUND || content.error == ERROR_PATH_NOT_FOUND ||
+                         content.error == ERROR_INVALID_NAME || content.error == ERROR_FILENAME_EXCED_RANGE ||
+                         content.error == ERROR_BAD_PATHNAME;
     content.status = missing ? Status::kMissing : Status::kOpenFailed;
     return content;
   }

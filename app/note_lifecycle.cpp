@@ -22,11 +22,29 @@ constexpr UINT_PTR kAutosaveTimer = 1;
 
 }  // namespace
 
-void NoteWindow::LoadNote(const std::string& path) {
+void NoteWindow::LoadNote(const std::string& path) { ShowNote(path, ReadNoteFile(path)); }
+
+bool NoteWindow::IsUnreadable(const NoteFileContent& file) {
+  using Status = NoteFileContent::Status;
+  return file.status == Status::kOpenFailed || file.status == Status::kSeekFailed ||
+         file.status == Status::kReadFailed;
+}
+
+void NoteWindow::ReportUnreadable(const std::string& path, const NoteFileContent& file) {
+  if (file.status == NoteFileContent::Status::kOpenFailed) {
+    // Held open by another program, or not ours to read.
+    ShowAppMessage(UnreadableNoteText(FullPath(path), SystemErrorText(file.error)), MB_ICONEXCLAMATION);
+    return;
+  }
+  const std::string_view pattern =
+      file.status == NoteFileContent::Status::kSeekFailed ? kSeekErrorText : kReadErrorText;
+  ShowAppMessage(FormatText(pattern, {FullPath(path)}), MB_ICONSTOP);
+}
+
+void NoteWindow::ShowNote(const std::string& path, NoteFileContent file) {
   note_path_ = path;
   file_unreadable_ = read_in_part_ = changed_on_disk_ = must_create_ = false;
   background_error_ = ERROR_SUCCESS;
-  NoteFileContent file = ReadNoteFile(path);
   saved_stamp_ = file.status == NoteFileContent::Status::kRead || file.status == NoteFileContent::Status::kEmpty
                      ? file.stamp
                      : StampOf(path);
@@ -38,19 +56,12 @@ void NoteWindow::LoadNote(const std::string& path) {
     case NoteFileContent::Status::kEmpty:
       break;
     case NoteFileContent::Status::kOpenFailed:
-      // Held open by another program, or not ours to read: its content is
-      // not in the window, so it must never be written over.
-      file_unreadable_ = true;
-      ShowAppMessage(UnreadableNoteText(FullPath(path), SystemErrorText(file.error)), MB_ICONEXCLAMATION);
-      break;
     case NoteFileContent::Status::kSeekFailed:
-    case NoteFileContent::Status::kReadFailed: {
+    case NoteFileContent::Status::kReadFailed:
+      // Its content is not in the window, so it must never be written over.
       file_unreadable_ = true;
-      const std::string_view pattern =
-          file.status == NoteFileContent::Status::kSeekFailed ? kSeekErrorText : kReadErrorText;
-      ShowAppMessage(FormatText(pattern, {FullPath(path)}), MB_ICONSTOP);
+      ReportUnreadable(path, file);
       break;
-    }
     case NoteFileContent::Status::kRead: {
       std::wstring text;
       NoteGeometry stored;

@@ -13,12 +13,20 @@ namespace quillbox {
 
 LRESULT NoteWindow::OnDropFiles(WPARAM wparam, LPARAM) {
   HDROP drop = reinterpret_cast<HDROP>(wparam);
-  // One space: when no name comes back, what is left is no note.
+  // One space: when no name comes back, what is left is no note. A name too
+  // long for the buffer would come back cut short, perhaps to another
+  // note's name ("z.note" as "z.not"), so it is not taken at all.
   char name[MAX_PATH] = " ";
-  ::DragQueryFileA(drop, 0, name, MAX_PATH);
+  const UINT length = ::DragQueryFileA(drop, 0, nullptr, 0);
+  const bool fits = length < MAX_PATH;
+  if (fits) ::DragQueryFileA(drop, 0, name, MAX_PATH);
   ::DragFinish(drop);
   name[MAX_PATH - 1] = '\0';
-  OpenNotePath(name);
+  if (fits) {
+    OpenNotePath(name);
+  } else {
+    ShowNoteMessage(kPathNotFound);
+  }
   return 0;
 }
 
@@ -46,11 +54,17 @@ void NoteWindow::OpenNotePath(const std::string& path) {
       return;
     }
   }
+  NoteFileContent file = ReadNoteFile(note);
+  // A dropped note that cannot be read leaves the open one as it is.
+  if (::IsWindowVisible(hwnd()) && IsUnreadable(file)) {
+    ReportUnreadable(note, file);
+    return;
+  }
   // Another note replaces this one only once this one is safe in its file.
   // The open note dropped again is reloaded from its file as it stands.
   if (!IsOpenNote(note) && !SaveBeforeGivingUp(SaveMoment::kSwitchingNotes)) return;
   note_path_ = std::move(note);
-  LoadNote(note_path_);
+  ShowNote(note_path_, std::move(file));
 }
 
 std::string NoteWindow::ResolveShortcut(const std::string& shortcut) {

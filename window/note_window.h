@@ -86,6 +86,10 @@ class NoteWindow : public Dialog<NoteWindow> {
   void FinishBackgroundSave();
   int Ask(SaveQuestion question, SaveMoment moment, DWORD error);
   NoteGeometry CurrentGeometry() const;
+  // Makes `path` the open note and shows what was read of its file.
+  void ShowNote(const std::string& path, NoteFileContent file);
+  static bool IsUnreadable(const NoteFileContent& file);
+  void ReportUnreadable(const std::string& path, const NoteFileContent& file);
   HWND edit() const noexcept { return Item(IDC_NOTE_TEXT); }
   // A message box captioned with the application's title.
   int ShowAppMessage(const std::string& text, UINT style);

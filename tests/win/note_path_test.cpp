@@ -58,14 +58,46 @@ TEST_F(NotePathTest, DroppingANoteSavesTheOpenOneFirstThenShowsTheDroppedOne) {
   EXPECT_EQ(DecodeNote(ReadFileBytes(second_)).text, "second");
 }
 
-TEST_F(NotePathTest, DroppingTheOpenNoteReloadsItFromItsFile) {
+TEST_F(NotePathTest, DroppingTheOpenNoteByAnyOfItsNamesReloadsItFromItsFile) {
+  char short_name[MAX_PATH] = {};
+  ::GetShortPathNameA(first_.c_str(), short_name, MAX_PATH);
+  MessageBoxRecorder boxes;
   NoteWindow window(Open(first_));
   RunWhileOpen(window, [&] {
-    TypeText(::GetDlgItem(window.hwnd(), IDC_NOTE_TEXT), " discarded");
-    Drop(window, {first_});
-    EXPECT_EQ(test::NoteText(window.hwnd()), "first");
+    for (const std::string& name : {first_, std::string(short_name)}) {
+      TypeText(::GetDlgItem(window.hwnd(), IDC_NOTE_TEXT), " discarded");
+      Drop(window, {name});
+      EXPECT_EQ(test::NoteText(window.hwnd()), "first") << name;
+    }
   });
+  EXPECT_TRUE(boxes.boxes().empty());
   EXPECT_EQ(ReadFileBytes(first_), Note("first"));
+}
+
+// A dropped name that the system would cut short, or a note that cannot be
+// read, leaves the open note as it is, typed text and all.
+TEST_F(NotePathTest, ADropThatCannotBeOpenedLeavesTheOpenNoteAsItIs) {
+  const std::string deep = folder_ / std::string(120, 'd') + "\\" + std::string(120, 'e');
+  ::CreateDirectoryA((folder_ / std::string(120, 'd')).c_str(), nullptr);
+  ::CreateDirectoryA(deep.c_str(), nullptr);
+  const std::string overlong = deep + "\\" + std::string(30, 'z') + ".note";  // 260 or more characters
+  ASSERT_GE(overlong.size(), static_cast<size_t>(MAX_PATH));
+  test::FileHolder holder(second_);
+  ASSERT_TRUE(holder.holding());
+  MessageBoxRecorder boxes;
+  NoteWindow window(Open(first_));
+  RunWhileOpen(window, [&] {
+    TypeText(::GetDlgItem(window.hwnd(), IDC_NOTE_TEXT), "+");
+    Drop(window, {overlong});
+    Drop(window, {second_});
+    EXPECT_EQ(test::NoteText(window.hwnd()), "first+");
+    EXPECT_EQ(window.note_path(), LongPath(first_));
+  });
+  ASSERT_EQ(boxes.boxes().size(), 2u);
+  EXPECT_EQ(boxes.boxes()[0].text, "Path not found.");
+  EXPECT_NE(boxes.boxes()[1].text.find("could not be read"), std::string::npos) << boxes.boxes()[1].text;
+  EXPECT_EQ(DecodeNote(ReadFileBytes(first_)).text, "first+");
+  EXPECT_EQ(test::FileExists(overlong.substr(0, MAX_PATH - 1)), false);
 }
 
 TEST_F(NotePathTest, DroppingAnEmptyNoteKeepsTheTextForTheDroppedFile) {
@@ -126,13 +158,36 @@ TEST_F(NotePathTest, ANoteThatDoesNotExistIsReportedAndCreatedAtItsPathOnClose) 
   EXPECT_EQ(DecodeNote(ReadFileBytes(missing)).text, "fresh");
 }
 
-TEST_F(NotePathTest, AnOverlongCommandLinePathIsTreatedAsNotFoundWithoutHarm) {
-  const std::string overlong = folder_.path() + "\\" + std::string(300, 'x') + ".note";
-  MessageBoxRecorder boxes;
-  NoteWindow window(Open(overlong));
-  RunWhileOpen(window, [] {});
-  ASSERT_GE(boxes.boxes().size(), 1u);
-  EXPECT_EQ(boxes.boxes()[0].text, "Path not found.");
+// A command line that names no readable note says so once, and an untouched
+// close leaves the folder as it was (but for the default note).
+TEST_F(NotePathTest, CommandLinesNamingNoNoteGetOneMessageAndLeaveNoStrayFiles) {
+  const std::string deleted = folder_ / "deleted.note";
+  WriteFileBytes(deleted, Note("gone"));
+  ASSERT_TRUE(test::MakeShortcut(folder_ / "to deleted.lnk", deleted));
+  ::DeleteFileA(deleted.c_str());
+  const std::pair<std::string, const char*> cases[] = {
+      {"first.note", ""},  // relative: found in the current folder
+      {"p1.note p2.note", "Path not found."},
+      {"/x p1.note", "Path not found."},
+      {"\"x?.note\"", "Path not found."},
+      {"\"" + folder_.path() + "\\" + std::string(300, 'x') + ".note\"", "Path not found."},
+      {"\"to deleted.lnk\"", "Path not found."},
+  };
+  char previous[MAX_PATH] = {};
+  ::GetCurrentDirectoryA(MAX_PATH, previous);
+  ::SetCurrentDirectoryA(folder_.path().c_str());
+  const std::vector<std::string> files = folder_.Files();
+  for (const auto& [arguments, message] : cases) {
+    MessageBoxRecorder boxes;
+    NoteWindow window("Quillbox.exe " + arguments);
+    RunWhileOpen(window, [] {});
+    std::string shown;
+    for (const test::RecordedBox& box : boxes.boxes()) shown += box.text;
+    EXPECT_EQ(shown, message) << arguments;
+    EXPECT_EQ(folder_.Files(), files) << arguments;
+  }
+  EXPECT_FALSE(test::FileExists("\\x p1.note"));
+  ::SetCurrentDirectoryA(previous);
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
-// How long the note window takes to show a large note: the order that lays
-// the edit's text out once (the window is sized before the text goes in)
-// against filling the edit first and then sizing the window, which wraps the
-// whole text twice. Both run alternately in one process on the real window,
-// so the ratio holds on a noisy machine.
-//   load_order_bench [megabytes] [rounds]
+// The real note window with a large note:
+// - showing it: the order that lays the edit's text out once (the window is
+//   sized before the text goes in) against filling the edit first and then
+//   sizing the window, which wraps the whole text twice, alternately in one
+//   process, so that the ratio holds on a noisy machine;
+// - saving it on its own after a keystroke: what the save costs the
+//   user-interface thread (typing waits that long) against the whole save,
+//   which runs on a thread of its own.
+//   note_window_bench [megabytes] [rounds]
 #include <windows.h>
 
 #include <algorithm>
@@ -13,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "app/note_file.h"
 #include "core/note_codec.h"
 #include "res/resource.h"
 #include "window/note_window.h"
@@ -53,6 +57,7 @@ struct Bench {
   quillbox::DecodedNote note;
   int rounds = 5;
   std::vector<double> once, twice;
+  std::vector<double> save_on_ui_thread, whole_save;
 };
 Bench* bench = nullptr;
 
@@ -81,6 +86,22 @@ void CALLBACK Measure(HWND, UINT, UINT_PTR timer, DWORD) {
     ::MoveWindow(window, g.left, g.top, g.width, g.height, TRUE);
     bench->twice.push_back(std::chrono::duration<double>(Clock::now() - start).count());
   }
+
+  note_window->LoadNote(bench->path);
+  for (int round = 0; round < bench->rounds; ++round) {
+    ::SendMessageA(edit, EM_SETSEL, 0, 0);
+    ::SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("x"));  // a keystroke
+    const quillbox::FileStamp before = quillbox::StampOf(bench->path);
+    const auto start = Clock::now();
+    note_window->SaveInBackground();
+    bench->save_on_ui_thread.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+    MSG message;
+    while (quillbox::StampOf(bench->path) == before) {
+      ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+      while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+    }
+    bench->whole_save.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+  }
   ::PostMessageA(window, WM_CLOSE, 0, 0);
 }
 
@@ -107,7 +128,7 @@ int main(int argc, char** argv) {
     // temporary folder does not have), so closing it writes nothing.
     ::SetCurrentDirectoryA(folder);
     ::DeleteFileA("default.note");
-    quillbox::NoteWindow window("load_order_bench.exe /p");
+    quillbox::NoteWindow window("note_window_bench.exe /p");
     ::SetTimer(nullptr, 0, 0, &Measure);
     window.RunModal();
     ::DeleteFileA("default.note");
@@ -119,5 +140,10 @@ int main(int argc, char** argv) {
   std::printf("  window sized first, text laid out once (LoadNote):  %8.1f ms\n", once * 1000);
   std::printf("  text first, then the window sized:                  %8.1f ms\n", twice * 1000);
   std::printf("  ratio (text first / LoadNote):                      %8.2f\n", twice / once);
+  const double ui = Median(state.save_on_ui_thread), whole = Median(state.whole_save);
+  std::printf("saving it on its own after a keystroke, medians:\n");
+  std::printf("  on the user-interface thread (typing waits):        %8.1f ms\n", ui * 1000);
+  std::printf("  the whole save, on its own thread:                  %8.1f ms\n", whole * 1000);
+  std::printf("  share of the save that typing waits for:            %8.2f\n", ui / whole);
   return 0;
 }

@@ -97,9 +97,15 @@ std::optional<FileIdentity> IdentifyFile(const std::string& path) {
   return FileIdentity{info.dwVolumeSerialNumber, Combine(info.nFileIndexHigh, info.nFileIndexLow)};
 }
 
-std::string EncodeNoteFile(const NoteGeometry& geometry, std::wstring_view text) {
-  if (std::optional<std::string> ansi = ToAnsiExactly(text)) return EncodeNote(geometry, *ansi);
-  return EncodeNote(geometry, FromWide(text, CP_UTF8), NoteEncoding::kUtf8);
+std::string EncodeNoteFile(const NoteGeometry& geometry, std::wstring text) {
+  NoteEncoding encoding = NoteEncoding::kAnsi;
+  std::optional<std::string> narrow = ToAnsiExactly(text);
+  if (!narrow) {
+    narrow = FromWide(text, CP_UTF8);
+    encoding = NoteEncoding::kUtf8;
+  }
+  std::wstring().swap(text);
+  return EncodeNote(geometry, *narrow, encoding);
 }
 
 std::wstring TextOfNote(const DecodedNote& note) {

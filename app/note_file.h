@@ -65,8 +65,10 @@ NoteFileContent ReadNoteFile(const std::string& path);
 DWORD WriteNoteFile(const std::string& path, std::string_view bytes);
 
 // The bytes of a note file for the window's text: in the ANSI code page when
-// every character fits it, else in UTF-8 after a byte-order mark.
-std::string EncodeNoteFile(const NoteGeometry& geometry, std::wstring_view text);
+// every character fits it, else in UTF-8 after a byte-order mark. The text is
+// let go of as soon as it has been converted, so that a large note is not
+// held three times over.
+std::string EncodeNoteFile(const NoteGeometry& geometry, std::wstring text);
 
 // The text of a decoded note as the edit control takes it.
 std::wstring TextOfNote(const DecodedNote& note);

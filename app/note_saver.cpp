@@ -5,13 +5,13 @@
 
 namespace quillbox {
 
-SaveOutcome SaveNoteNow(const SaveJob& job) noexcept {
+SaveOutcome SaveNoteNow(SaveJob job) noexcept {
   SaveOutcome outcome;
   outcome.geometry = job.geometry;
   try {
     // Encoded before the file is looked at, so that the look and the write
     // stand as close together as they can.
-    const std::string bytes = EncodeNoteFile(job.geometry, job.text);
+    const std::string bytes = EncodeNoteFile(job.geometry, std::move(job.text));
     if (job.check_stamp && StampOf(job.path) != job.expected) {
       outcome.changed_on_disk = true;
       return outcome;
@@ -28,8 +28,8 @@ bool BackgroundSave::Start(SaveJob job, HWND notify, UINT message) {
   if (busy()) return false;
   done_ = false;
   try {
-    worker_ = std::thread([this, job = std::move(job), notify, message] {
-      outcome_ = SaveNoteNow(job);
+    worker_ = std::thread([this, job = std::move(job), notify, message]() mutable {
+      outcome_ = SaveNoteNow(std::move(job));
       done_ = true;
       ::PostMessageW(notify, message, 0, 0);
     });

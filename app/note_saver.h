@@ -33,7 +33,7 @@ struct SaveOutcome {
 };
 
 // Runs one job; never throws (running out of memory is an error like any other).
-SaveOutcome SaveNoteNow(const SaveJob& job) noexcept;
+SaveOutcome SaveNoteNow(SaveJob job) noexcept;
 
 // One save at a time on a thread of its own. When it is done, `message` is
 // posted to `notify`, whose handler collects the outcome with TakeFinished().

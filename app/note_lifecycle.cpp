@@ -51,6 +51,7 @@ void NoteWindow::ShowNote(const std::string& path, NoteFileContent file) {
   // Text that the window keeps (a missing or empty file) goes into this
   // note's file at the end, as typed text does.
   text_changed_ = ::GetWindowTextLengthW(edit()) > 0;
+  RememberSavedText(L"");
   switch (file.status) {
     case NoteFileContent::Status::kMissing:
     case NoteFileContent::Status::kEmpty:
@@ -88,6 +89,7 @@ void NoteWindow::ShowNote(const std::string& path, NoteFileContent file) {
       const bool shown = ::SetWindowTextW(edit(), text.c_str()) != FALSE;
       loading_ = false;
       text_changed_ = false;
+      RememberSavedText(text);
       if (!shown) {
         file_unreadable_ = true;
         ShowAppMessage(UnreadableNoteText(FullPath(path), SystemErrorText(ERROR_NOT_ENOUGH_MEMORY)), MB_ICONSTOP);
@@ -122,11 +124,21 @@ NoteGeometry NoteWindow::CurrentGeometry() const {
   return NoteGeometry{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
 }
 
-NoteState NoteWindow::StateNow() const {
+void NoteWindow::RememberSavedText(std::wstring_view text) {
+  saved_text_length_ = text.size();
+  saved_text_hash_ = HashText(text);
+}
+
+NoteState NoteWindow::StateNow(bool thorough) const {
   NoteState state;
+  const int length = ::GetWindowTextLengthW(edit());
   state.has_path = !note_path_.empty();
-  state.has_text = ::GetWindowTextLengthW(edit()) > 0;
+  state.has_text = length > 0;
   state.text_changed = text_changed_;
+  if (!state.text_changed && thorough) {
+    state.text_changed = static_cast<size_t>(length) != saved_text_length_ ||
+                         HashText(WindowTextW(edit())) != saved_text_hash_;
+  }
   state.geometry_changed = CurrentGeometry() != saved_geometry_;
   state.file_exists = saved_stamp_.exists;
   state.must_create = must_create_;
@@ -151,6 +163,8 @@ void NoteWindow::Absorb(const SaveOutcome& outcome) {
     background_error_ = ERROR_SUCCESS;
     saved_stamp_ = outcome.stamp;
     saved_geometry_ = outcome.geometry;
+    saved_text_length_ = outcome.text_length;
+    saved_text_hash_ = outcome.text_hash;
     // The rename made a new file: others now find the note by its identity.
     MarkShowing(hwnd(), IdentifyFile(note_path_));
   }
@@ -162,7 +176,7 @@ void NoteWindow::SaveInBackground() {
     return;
   }
   try {
-    if (!ShouldSaveInBackground(StateNow())) return;
+    if (!ShouldSaveInBackground(StateNow(false))) return;
     SaveJob job = JobNow(true);
     // Typing from now on is a change again, whatever this save does.
     text_changed_ = false;
@@ -215,7 +229,7 @@ int NoteWindow::Ask(SaveQuestion question, SaveMoment moment, DWORD error) {
 
 bool NoteWindow::SaveBeforeGivingUp(SaveMoment moment) {
   FinishBackgroundSave();
-  SaveDecision decision = DecideOnGivingUp(StateNow());
+  SaveDecision decision = DecideOnGivingUp(StateNow(true));
   bool check_stamp = true;
   DWORD error = background_error_;
   for (;;) {
@@ -292,7 +306,7 @@ LRESULT NoteWindow::OnEndSession(WPARAM ending, LPARAM) {
   if (!settled_) {
     // No one is there to answer: write what may be written without a word.
     FinishBackgroundSave();
-    if (DecideOnGivingUp(StateNow()).step == SaveStep::kWrite) {
+    if (DecideOnGivingUp(StateNow(true)).step == SaveStep::kWrite) {
       const SaveOutcome outcome = SaveNoteNow(JobNow(true));
       if (outcome.error == ERROR_SUCCESS && !outcome.changed_on_disk) Absorb(outcome);
     }

@@ -8,6 +8,8 @@ namespace quillbox {
 SaveOutcome SaveNoteNow(SaveJob job) noexcept {
   SaveOutcome outcome;
   outcome.geometry = job.geometry;
+  outcome.text_length = job.text.size();
+  outcome.text_hash = HashText(job.text);
   try {
     // Encoded before the file is looked at, so that the look and the write
     // stand as close together as they can.

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
 #include <string>
 #include <thread>
 
@@ -30,6 +31,8 @@ struct SaveOutcome {
   bool changed_on_disk = false;  // nothing was written: another program changed the file
   FileStamp stamp;               // the file as written
   NoteGeometry geometry;         // the rectangle that was written
+  size_t text_length = 0;        // and the text's length and fingerprint
+  std::uint64_t text_hash = 0;
 };
 
 // Runs one job; never throws (running out of memory is an error like any other).

@@ -213,6 +213,14 @@ std::string EncodeNote(const NoteGeometry& geometry, std::string_view text, Note
   return out;
 }
 
+std::uint64_t HashText(std::wstring_view text) {
+  constexpr std::uint64_t kOffsetBasis = 14695981039346656037u;
+  constexpr std::uint64_t kPrime = 1099511628211u;
+  std::uint64_t hash = kOffsetBasis;
+  for (const wchar_t unit : text) hash = (hash ^ static_cast<std::uint64_t>(unit)) * kPrime;
+  return hash;
+}
+
 DecodedNote DecodeNote(std::string_view file_bytes) {
   const auto starts_with = [&](std::string_view mark) { return file_bytes.substr(0, mark.size()) == mark; };
   if (starts_with(kUtf8Mark)) {

@@ -50,6 +50,11 @@ struct DecodedNote {
 std::string EncodeNote(const NoteGeometry& geometry, std::string_view text,
                        NoteEncoding encoding = NoteEncoding::kAnsi);
 
+// A 64-bit fingerprint of a text (FNV-1a over its code units): enough to tell
+// whether the text in a window is still the one last loaded or saved without
+// keeping a second copy of it.
+std::uint64_t HashText(std::wstring_view text);
+
 // Decodes the raw bytes of a note file. Never fails: a missing or malformed
 // number is 0, a number outside the signed 32-bit range saturates at its
 // limit, and a missing text is empty. Reading stops at the first Ctrl-Z

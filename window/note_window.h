@@ -78,7 +78,11 @@ class NoteWindow : public Dialog<NoteWindow> {
   // text could be lost. Returns true when the note may be given up.
   bool SaveBeforeGivingUp(SaveMoment moment);
   // What the window knows about its note now, the file on disk included.
-  NoteState StateNow() const;
+  // `thorough` also compares the text itself with the one last loaded or
+  // saved, which catches a text set from outside (WM_SETTEXT reports no
+  // change) at the price of a copy of it.
+  NoteState StateNow(bool thorough) const;
+  void RememberSavedText(std::wstring_view text);
   SaveJob JobNow(bool check_stamp) const;
   // Takes in a finished save's outcome.
   void Absorb(const SaveOutcome& outcome);
@@ -135,6 +139,8 @@ class NoteWindow : public Dialog<NoteWindow> {
   // The note as it was last loaded or saved. The text itself is not kept:
   // the edit holds it, and a change of it sets `text_changed_`.
   NoteGeometry saved_geometry_;
+  size_t saved_text_length_ = 0;
+  std::uint64_t saved_text_hash_ = HashText(L"");
   FileStamp saved_stamp_;
   bool text_changed_ = false;
   bool loading_ = false;  // the window itself is filling the edit

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <new>
+#include <vector>
 
 #include "framework/text.h"
 #include "framework/unique_handle.h"
@@ -48,17 +49,18 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
   return true;
 }
 
-// Creates a new file beside the note; the caller renames it over the note.
-UniqueFile CreateSibling(const std::wstring& folder, DWORD attributes, std::wstring& name) {
-  const DWORD seed = ::GetCurrentProcessId() * 2654435761u ^ ::GetTickCount();
-  for (DWORD attempt = 0; attempt < 100; ++attempt) {
-    wchar_t suffix[16];
-    ::wsprintfW(suffix, L"~qb%08lx.tmp", static_cast<unsigned long>(seed + attempt));
-    name = ExtendedIfLong(folder + suffix);
-    UniqueFile file(::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr));
-    if (file || (::GetLastError() != ERROR_FILE_EXISTS && ::GetLastError() != ERROR_ALREADY_EXISTS)) return file;
-  }
-  return UniqueFile();
+// The temporary file of the note named `name`, beside it: "~", the name and
+// ".tmp". One name per note, so that a save finds and removes what an
+// interrupted one left. A name too long for that keeps its start and adds a
+// hash of the whole, within the 255 characters a file name may have.
+std::wstring TemporaryNameFor(const std::wstring& name) {
+  constexpr size_t kLongestName = 255;
+  if (name.size() + 5 <= kLongestName) return L"~" + name + L".tmp";
+  std::uint32_t hash = 2166136261u;  // FNV-1a
+  for (const wchar_t c : name) hash = (hash ^ static_cast<std::uint32_t>(c)) * 16777619u;
+  wchar_t tail[16];
+  const int tail_length = ::wsprintfW(tail, L"~%08lx.tmp", static_cast<unsigned long>(hash));
+  return L"~" + name.substr(0, kLongestName - 1 - tail_length) + tail;
 }
 
 // The last error, never ERROR_SUCCESS, for a call that reported failure.
@@ -72,6 +74,57 @@ ULONGLONG Combine(DWORD high, DWORD low) { return ULONGLONG{high} << 32 | low; }
 FileStamp StampOf(const BY_HANDLE_FILE_INFORMATION& info) {
   return {true, Combine(info.nFileSizeHigh, info.nFileSizeLow),
           Combine(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime)};
+}
+
+// The file that `name` finally leads to, so that saving through a symbolic
+// link replaces the file it points at and the link stays a link. The name
+// itself when there is no such file yet.
+std::wstring FinalName(const std::wstring& name) {
+  UniqueFile file(::CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!file) return name;
+  std::wstring resolved(MAX_PATH, L'\0');
+  for (;;) {
+    // In the extended form ("\\?\C:\..." or "\\?\UNC\..."), which every call below takes.
+    const DWORD length = ::GetFinalPathNameByHandleW(
+        file.get(), resolved.data(), static_cast<DWORD>(resolved.size()), FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length == 0) return name;
+    if (length < resolved.size()) {
+      resolved.resize(length);
+      return resolved;
+    }
+    resolved.resize(length);
+  }
+}
+
+// Gives the temporary file the note's owner and access list, as far as the
+// system lets this user: the new file would otherwise take the folder's
+// defaults. Making another user the owner needs a privilege that the access
+// list does not, so the list is tried alone when both fail.
+void CopySecurity(const std::wstring& from, const std::wstring& to) {
+  constexpr SECURITY_INFORMATION kParts = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+  DWORD needed = 0;
+  ::GetFileSecurityW(from.c_str(), kParts, nullptr, 0, &needed);
+  if (needed == 0) return;
+  std::vector<BYTE> descriptor(needed);
+  if (!::GetFileSecurityW(from.c_str(), kParts, descriptor.data(), needed, &needed)) return;
+  if (!::SetFileSecurityW(to.c_str(), kParts, descriptor.data())) {
+    ::SetFileSecurityW(to.c_str(), DACL_SECURITY_INFORMATION, descriptor.data());
+  }
+}
+
+// Writes the note over itself, as a plain save does: not safe against a
+// crash, but the one way left where the folder takes no new file.
+DWORD WriteInPlace(const std::wstring& name, std::string_view bytes) {
+  UniqueFile file(::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
+  if (!file) return LastError();
+  DWORD error = ERROR_SUCCESS;
+  if (!::SetEndOfFile(file.get()) || !WriteAll(file.get(), bytes) || !::FlushFileBuffers(file.get())) {
+    error = LastError();
+  }
+  if (!::CloseHandle(file.release()) && error == ERROR_SUCCESS) error = LastError();
+  return error;
 }
 
 // The name to hand to the system's wide calls: full, and in the extended
@@ -176,10 +229,10 @@ NoteFileContent ReadNoteFile(const std::string& path) {
 }
 
 DWORD WriteNoteFile(const std::string& path, std::string_view bytes) {
-  const std::wstring target = FullWidePath(ToWide(path));
-  const size_t slash = target.find_last_of(L"\\/");
-  if (target.empty() || slash == std::wstring::npos) return ERROR_INVALID_NAME;
-  const std::wstring target_name = ExtendedIfLong(target);
+  const std::wstring full = FullWidePath(ToWide(path));
+  if (full.empty() || full.find_last_of(L"\\/") == std::wstring::npos) return ERROR_INVALID_NAME;
+  const std::wstring target_name = FinalName(ExtendedIfLong(full));
+  const size_t slash = target_name.find_last_of(L"\\/");
 
   // The rename would replace a read-only note (and, on some file systems,
   // even one the user may not write), so refuse here as writing in place
@@ -193,15 +246,32 @@ DWORD WriteNoteFile(const std::string& path, std::string_view bytes) {
     if (kept) attributes = kept;
   }
 
-  std::wstring temporary;
+  // What an interrupted save left goes first. The new one stays hidden while
+  // its bytes go in, and shows just before the rename: a crash then leaves a
+  // visible leftover at worst, never a hidden note.
+  const std::wstring temporary =
+      ExtendedIfLong(target_name.substr(0, slash + 1) + TemporaryNameFor(target_name.substr(slash + 1)));
+  ::SetFileAttributesW(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
+  ::DeleteFileW(temporary.c_str());
   DWORD error = ERROR_SUCCESS;
   {
-    UniqueFile file = CreateSibling(target.substr(0, slash + 1), attributes, temporary);
-    if (!file) return LastError();
+    UniqueFile file(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  (attributes & ~FILE_ATTRIBUTE_NORMAL) | FILE_ATTRIBUTE_HIDDEN, nullptr));
+    if (!file) {
+      // A folder that takes no new file may still hold a note that may be
+      // written. Other failures (a missing folder, a full disk) would fail or
+      // harm the note in place too.
+      const DWORD failure = LastError();
+      const bool closed_folder = failure == ERROR_ACCESS_DENIED && existing != INVALID_FILE_ATTRIBUTES;
+      return closed_folder ? WriteInPlace(target_name, bytes) : failure;
+    }
     if (!WriteAll(file.get(), bytes) || !::FlushFileBuffers(file.get())) error = LastError();
     // Closing can report a failed delayed write (a full network share).
     if (!::CloseHandle(file.release()) && error == ERROR_SUCCESS) error = LastError();
   }
+  // The attributes first: the note's access list may not let this user set them.
+  if (error == ERROR_SUCCESS && !::SetFileAttributesW(temporary.c_str(), attributes)) error = LastError();
+  if (error == ERROR_SUCCESS && existing != INVALID_FILE_ATTRIBUTES) CopySecurity(target_name, temporary);
   if (error == ERROR_SUCCESS &&
       !::MoveFileExW(temporary.c_str(), target_name.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     error = LastError();

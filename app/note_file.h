@@ -59,9 +59,12 @@ struct NoteFileContent {
 NoteFileContent ReadNoteFile(const std::string& path);
 
 // Replaces the note file at `path` with `bytes` so that at every instant the
-// file holds either its old or its new content: the bytes go to a new file
-// in the same folder, which then takes the note's place in one rename.
-// Returns ERROR_SUCCESS or the error; no temporary file is left behind.
+// file holds either its old or its new content: the bytes go to a hidden
+// "~<note's name>.tmp" beside the note, which then takes the note's place in
+// one rename, with the note's owner and access list. A symbolic link stays
+// one: the file it leads to is replaced. Where the folder takes no new file,
+// the note is written in place. Returns ERROR_SUCCESS or the error; only a
+// save cut short leaves the temporary file, and the next one removes it.
 DWORD WriteNoteFile(const std::string& path, std::string_view bytes);
 
 // The bytes of a note file for the window's text: in the ANSI code page when

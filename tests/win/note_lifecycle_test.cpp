@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <sddl.h>
+
 #include <atomic>
 #include <cstdlib>
+#include <set>
 #include <thread>
 
 #include "app/note_file.h"
@@ -198,6 +201,148 @@ TEST(NoteFile, KeepsHiddenNotesHiddenAndRefusesReadOnlyOnes) {
   EXPECT_EQ(WriteNoteFile(note, "newer"), static_cast<DWORD>(ERROR_ACCESS_DENIED));
   EXPECT_EQ(ReadFileBytes(note), "new");
   EXPECT_TRUE(NoStrayFiles(folder, 1));
+}
+
+// A note's access list in the system's text form.
+std::string AccessList(const std::string& path) {
+  char descriptor[4096];
+  DWORD needed = 0;
+  char* text = nullptr;
+  if (!::GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, descriptor, sizeof descriptor, &needed) ||
+      !::ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1,
+                                                              DACL_SECURITY_INFORMATION, &text, nullptr)) {
+    return "<unreadable>";
+  }
+  const std::string list = text;
+  ::LocalFree(text);
+  return list;
+}
+
+// Only the system and the user may touch the file. (Wine keeps an access
+// list as the file's Unix mode and gives every file the same owner, so the
+// owner's copy cannot be seen here; the list can.)
+bool CloseToOthers(const std::string& path) {
+  HANDLE token = nullptr;
+  char user[256];
+  DWORD size = 0;
+  char* sid = nullptr;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+  const bool known = ::GetTokenInformation(token, TokenUser, user, sizeof user, &size) &&
+                     ::ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &sid);
+  ::CloseHandle(token);
+  if (!known) return false;
+  const std::string list = std::string("D:P(A;;FA;;;SY)(A;;FA;;;") + sid + ")";
+  ::LocalFree(sid);
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA(list.c_str(), SDDL_REVISION_1, &descriptor, nullptr)) {
+    return false;
+  }
+  const bool set = ::SetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, descriptor);
+  ::LocalFree(descriptor);
+  return set;
+}
+
+// The rename puts a new file in the note's place; the note's access list
+// must come along rather than the folder's default.
+TEST(NoteFile, ASavedNoteKeepsItsAccessList) {
+  TempFolder folder;
+  const std::string note = folder / "a.note";
+  const std::string plain = folder / "plain.note";
+  WriteFileBytes(note, "old");
+  WriteFileBytes(plain, "old");
+  ASSERT_TRUE(CloseToOthers(note));
+  const std::string list = AccessList(note);
+  ASSERT_NE(list, AccessList(plain));
+  ASSERT_EQ(WriteNoteFile(note, "new"), static_cast<DWORD>(ERROR_SUCCESS));
+  EXPECT_EQ(ReadFileBytes(note), "new");
+  EXPECT_EQ(AccessList(note), list);
+  EXPECT_TRUE(NoStrayFiles(folder, 2));
+}
+
+// A note that is a symbolic link stays one: the save writes the file it leads
+// to, with the temporary file beside that file. Wine 8 cannot make symbolic
+// links itself; tests/win/with-a-symbolic-link.sh makes one from Linux.
+TEST(NoteFile, SavingThroughASymbolicLinkWritesTheFileItLeadsTo) {
+  const char* linked = std::getenv("QUILLBOX_LINKED_NOTES");
+  if (!linked) GTEST_SKIP() << "needs QUILLBOX_LINKED_NOTES (tests/win/with-a-symbolic-link.sh)";
+  const std::string link = std::string(linked) + "\\link.note";
+  const std::string target_folder = std::string(linked) + "\\notes";
+  const std::string target = target_folder + "\\target.note";
+  ASSERT_TRUE(IdentifyFile(link) && IdentifyFile(link) == IdentifyFile(target));
+  ASSERT_EQ(WriteNoteFile(link, "new"), static_cast<DWORD>(ERROR_SUCCESS));
+  EXPECT_EQ(ReadFileBytes(target), "new");
+  EXPECT_TRUE(IdentifyFile(link) == IdentifyFile(target)) << "the link became a file of its own";
+  EXPECT_EQ(test::FilesIn(linked).size(), 2u);  // link.note and notes
+  EXPECT_EQ(test::FilesIn(target_folder).size(), 1u);
+}
+
+// Where no new file may be made, the note itself may still be writable: it is
+// then written in place, and what goes wrong there is the save's error. As
+// root, Wine makes files anywhere; tests/win/as-unprivileged-user.sh makes
+// such a folder for the user it runs as.
+TEST(NoteFile, InAReadOnlyFolderAWritableNoteIsWrittenInPlace) {
+  const char* closed = std::getenv("QUILLBOX_CLOSED_FOLDER");
+  if (!closed) GTEST_SKIP() << "needs QUILLBOX_CLOSED_FOLDER (tests/win/as-unprivileged-user.sh)";
+  const std::string note = std::string(closed) + "\\a.note";
+  ASSERT_THROW(WriteFileBytes(std::string(closed) + "\\b.note", ""), std::runtime_error)
+      << "new files can be made in " << closed;
+  ASSERT_EQ(WriteNoteFile(note, "a longer new note"), static_cast<DWORD>(ERROR_SUCCESS));
+  EXPECT_EQ(ReadFileBytes(note), "a longer new note");
+  ASSERT_EQ(WriteNoteFile(note, "shorter"), static_cast<DWORD>(ERROR_SUCCESS));
+  EXPECT_EQ(ReadFileBytes(note), "shorter");
+  EXPECT_EQ(test::FilesIn(closed), std::vector<std::string>{"a.note"});
+  test::FileHolder holder(note);
+  ASSERT_TRUE(holder.holding());
+  EXPECT_EQ(WriteNoteFile(note, "lost"), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+}
+
+// A save cut short leaves its temporary file behind. Named after its note and
+// hidden, it is the one that the next save of the note removes first, so a
+// note never has more than one.
+TEST(NoteFile, ASaveRemovesTheTemporaryFileThatAnInterruptedOneLeft) {
+  TempFolder folder;
+  const std::string note = folder / "a.note";
+  const std::string leftover = folder / "~a.note.tmp";
+  const std::string large(2000000, 'L');
+  WriteFileBytes(note, "old");
+  WriteFileBytes(leftover, large);
+  ::SetFileAttributesA(leftover.c_str(), FILE_ATTRIBUTE_HIDDEN);
+  ASSERT_EQ(WriteNoteFile(note, "new"), static_cast<DWORD>(ERROR_SUCCESS));
+  EXPECT_TRUE(NoStrayFiles(folder, 1));
+  EXPECT_FALSE(::GetFileAttributesA(note.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+  // While saves run, the one other file ever seen is the note's temporary
+  // file, hidden while its bytes go in (it shows just before the rename, so
+  // that a crash leaves no hidden note).
+  std::atomic<bool> saving{true};
+  std::set<std::string> seen;
+  int hidden = 0;
+  std::thread watcher([&] {
+    while (saving) {
+      WIN32_FIND_DATAA found{};
+      HANDLE find = ::FindFirstFileA((folder / "*").c_str(), &found);
+      if (find == INVALID_HANDLE_VALUE) continue;
+      do {
+        const std::string name = found.cFileName;
+        if (name == "." || name == ".." || name == "a.note") continue;
+        seen.insert(name);
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) ++hidden;
+      } while (::FindNextFileA(find, &found));
+      ::FindClose(find);
+    }
+  });
+  for (int round = 0; round < 20; ++round) {
+    ASSERT_EQ(WriteNoteFile(note, large), static_cast<DWORD>(ERROR_SUCCESS));
+  }
+  saving = false;
+  watcher.join();
+  EXPECT_EQ(seen, std::set<std::string>{"~a.note.tmp"});
+  EXPECT_GT(hidden, 0);
+  // The longest name a note may have leaves room for its temporary file's.
+  const std::string longest = folder / (std::string(250, 'n') + ".note");
+  EXPECT_EQ(WriteNoteFile(longest, "new"), static_cast<DWORD>(ERROR_SUCCESS));
+  EXPECT_TRUE(NoStrayFiles(folder, 2));
+  // Its path is too long for the folder's own clean-up.
+  ::DeleteFileW((L"\\\\?\\" + std::wstring(longest.begin(), longest.end())).c_str());
 }
 
 TEST(NoteSafety, AFailedSaveAsksAndKeepsTheWindowOpenUntilTheUserLetsGo) {

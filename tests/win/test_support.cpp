@@ -131,10 +131,12 @@ TempFolder::TempFolder(const std::string& parent) {
 
 TempFolder::~TempFolder() { RemoveTree(path_); }
 
-std::vector<std::string> TempFolder::Files() const {
+std::vector<std::string> TempFolder::Files() const { return FilesIn(path_); }
+
+std::vector<std::string> FilesIn(const std::string& folder) {
   std::vector<std::string> names;
   WIN32_FIND_DATAA found{};
-  UniqueFind find(::FindFirstFileA((path_ + "\\*").c_str(), &found));
+  UniqueFind find(::FindFirstFileA((folder + "\\*").c_str(), &found));
   if (!find) return names;
   do {
     const std::string name = found.cFileName;

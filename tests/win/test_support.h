@@ -59,6 +59,9 @@ class TempFolder {
   std::string path_;
 };
 
+// The names of the files that `folder` holds now.
+std::vector<std::string> FilesIn(const std::string& folder);
+
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);

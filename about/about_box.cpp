@@ -74,7 +74,7 @@ bool AboutBox::PreTranslateMessage(MSG& message) {
   return DialogBase::PreTranslateMessage(message);
 }
 
-LRESULT AboutBox::OnMouseMove(WPARAM, LPARAM) {
+Handled AboutBox::OnMouseMove(WPARAM, LPARAM) {
   // The capture keeps the pieces from seeing the mouse, so the box sets
   // their cursor for them.
   if (OnAddress(::GetMessagePos())) {
@@ -85,17 +85,16 @@ LRESULT AboutBox::OnMouseMove(WPARAM, LPARAM) {
   return Default();
 }
 
-LRESULT AboutBox::OnCommand(WPARAM wparam, LPARAM lparam) {
+Handled AboutBox::OnCommand(WPARAM wparam, LPARAM) {
   // Pre-translation has opened the page for this click already, whether
   // the box held the capture or not (then the piece itself was clicked and
   // tells us so): passing the piece's notification on would open it again.
   const int id = LOWORD(wparam);
   if (HIWORD(wparam) == STN_CLICKED && (id == IDC_ABOUT_LINK1 || id == IDC_ABOUT_LINK2)) return 0;
-  LRESULT result = 0;
-  return DialogBase::OnMessage(WM_COMMAND, wparam, lparam, result) ? result : Default();
+  return std::nullopt;
 }
 
-LRESULT AboutBox::OnCtlColor(WPARAM dc, LPARAM control) {
+Handled AboutBox::OnCtlColor(WPARAM dc, LPARAM control) {
   // Answered here and not passed on: the pieces keep the link colour
   // whether hovered or visited.
   HDC context = reinterpret_cast<HDC>(dc);

@@ -36,9 +36,9 @@ class AboutBox : public Dialog<AboutBox> {
  private:
   // Whether a screen position lies on either piece of the address.
   bool OnAddress(DWORD message_position) const;
-  LRESULT OnMouseMove(WPARAM, LPARAM);
-  LRESULT OnCommand(WPARAM wparam, LPARAM lparam);
-  LRESULT OnCtlColor(WPARAM dc, LPARAM control);
+  Handled OnMouseMove(WPARAM, LPARAM);
+  Handled OnCommand(WPARAM wparam, LPARAM lparam);
+  Handled OnCtlColor(WPARAM dc, LPARAM control);
 
  private:
   // The table is read by the message-map base only.
@@ -46,13 +46,7 @@ class AboutBox : public Dialog<AboutBox> {
   static constexpr Entry kMessageMap[] = {
       {WM_MOUSEMOVE, &AboutBox::OnMouseMove},
       {WM_COMMAND, &AboutBox::OnCommand},
-      {WM_CTLCOLORMSGBOX, &AboutBox::OnCtlColor},
-      {WM_CTLCOLOREDIT, &AboutBox::OnCtlColor},
-      {WM_CTLCOLORLISTBOX, &AboutBox::OnCtlColor},
-      {WM_CTLCOLORBTN, &AboutBox::OnCtlColor},
-      {WM_CTLCOLORDLG, &AboutBox::OnCtlColor},
-      {WM_CTLCOLORSCROLLBAR, &AboutBox::OnCtlColor},
-      {WM_CTLCOLORSTATIC, &AboutBox::OnCtlColor},
+      {WM_CTLCOLORMSGBOX, WM_CTLCOLORSTATIC, &AboutBox::OnCtlColor},  // every control-colour request
   };
 
   LinkControl first_piece_;

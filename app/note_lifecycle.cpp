@@ -195,7 +195,7 @@ void NoteWindow::FinishBackgroundSave() {
   save_again_ = false;
 }
 
-LRESULT NoteWindow::OnBackgroundSaved(WPARAM, LPARAM) {
+Handled NoteWindow::OnBackgroundSaved(WPARAM, LPARAM) {
   SaveOutcome outcome;
   if (background_.TakeFinished(outcome)) Absorb(outcome);
   if (save_again_) {
@@ -205,7 +205,7 @@ LRESULT NoteWindow::OnBackgroundSaved(WPARAM, LPARAM) {
   return 0;
 }
 
-LRESULT NoteWindow::OnTimer(WPARAM timer, LPARAM) {
+Handled NoteWindow::OnTimer(WPARAM timer, LPARAM) {
   if (timer != kAutosaveTimer) return Default();
   ::KillTimer(hwnd(), kAutosaveTimer);
   SaveInBackground();
@@ -283,22 +283,22 @@ void NoteWindow::OnCancel() {
   }
 }
 
-BOOL NoteWindow::DestroyWindow() {
+BOOL NoteWindow::Destroy() {
   // Closing settles the note first; this catches the run ending otherwise
   // (WM_QUIT), when the window cannot stay.
   if (!settled_) SaveBeforeGivingUp(SaveMoment::kQuitting);
   settled_ = true;
   MarkShowing(hwnd(), std::nullopt);
-  return DialogBase::DestroyWindow();
+  return DialogBase::Destroy();
 }
 
-LRESULT NoteWindow::OnQueryEndSession(WPARAM, LPARAM) {
+Handled NoteWindow::OnQueryEndSession(WPARAM, LPARAM) {
   // Save now, while the user can still be asked; refusing keeps the session.
   settled_ = SaveBeforeGivingUp(SaveMoment::kEndingSession);
   return settled_ ? TRUE : FALSE;
 }
 
-LRESULT NoteWindow::OnEndSession(WPARAM ending, LPARAM) {
+Handled NoteWindow::OnEndSession(WPARAM ending, LPARAM) {
   if (!ending) {
     settled_ = false;  // the session goes on; the next close saves again
     return 0;

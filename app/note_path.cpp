@@ -11,7 +11,7 @@
 
 namespace quillbox {
 
-LRESULT NoteWindow::OnDropFiles(WPARAM wparam, LPARAM) {
+Handled NoteWindow::OnDropFiles(WPARAM wparam, LPARAM) {
   HDROP drop = reinterpret_cast<HDROP>(wparam);
   // One space: when no name comes back, what is left is no note. A name too
   // long for the buffer would come back cut short, perhaps to another

@@ -36,7 +36,7 @@ INT_PTR DialogBase::RunModal() {
   if (disable_owner) ::EnableWindow(owner_, TRUE);
   if (hwnd()) {
     ::ShowWindow(hwnd(), SW_HIDE);
-    DestroyWindow();
+    Destroy();
   }
   return result_;
 }
@@ -70,7 +70,7 @@ BOOL DialogBase::OnInitDialog() {
 
 bool DialogBase::DoDataExchange(bool) { return true; }
 
-BOOL DialogBase::DestroyWindow() { return ::DestroyWindow(hwnd()); }
+BOOL DialogBase::Destroy() { return ::DestroyWindow(hwnd()); }
 
 void DialogBase::OnOK() {
   if (UpdateData(true)) EndModal(IDOK);

@@ -17,7 +17,7 @@ class DialogBase : public Window {
   // Disables the owner, creates the window from the template (and shows it,
   // whether or not the template says WS_VISIBLE), runs the
   // message loop until EndModal, re-enables the owner, hides the window and
-  // destroys it through DestroyWindow(). Returns EndModal's result, or -1
+  // destroys it through Destroy(). Returns EndModal's result, or -1
   // when the window could not be created or the loop ended by WM_QUIT.
   INT_PTR RunModal();
 
@@ -39,7 +39,7 @@ class DialogBase : public Window {
   virtual BOOL OnInitDialog();
   virtual bool DoDataExchange(bool save);
   // Destroys the window; the modal run calls it when it ends.
-  virtual BOOL DestroyWindow();
+  virtual BOOL Destroy();
   // IDOK: saves the data exchange and, if that succeeds, ends with IDOK.
   virtual void OnOK();
   // IDCANCEL (the close box, Escape, the system menu's Close) ends with IDCANCEL.

@@ -8,9 +8,13 @@
 namespace quillbox {
 namespace {
 
-// The property that ties a window handle to its object. A property rather
-// than GWLP_USERDATA, which a control's own class may use.
-constexpr char kObjectProperty[] = "Quillbox.Window";
+// The property that ties a window handle to its object: a property rather
+// than GWLP_USERDATA, which a control's own class may use, named by an atom
+// so that the lookup on every message compares no strings.
+LPCWSTR ObjectProperty() noexcept {
+  static const ATOM atom = ::GlobalAddAtomW(L"Quillbox.Window");
+  return reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(atom));  // MAKEINTATOM, wide
+}
 
 }  // namespace
 
@@ -27,14 +31,14 @@ void ShowOutOfMemory(HWND owner) noexcept {
 Window::~Window() { Detach(); }
 
 Window* Window::FromHandle(HWND hwnd) noexcept {
-  return hwnd ? static_cast<Window*>(::GetPropA(hwnd, kObjectProperty)) : nullptr;
+  return hwnd ? static_cast<Window*>(::GetPropW(hwnd, ObjectProperty())) : nullptr;
 }
 
 bool Window::PreTranslateMessage(MSG&) { return false; }
 
 bool Window::Subclass(HWND hwnd) {
   if (!hwnd || hwnd_ || FromHandle(hwnd)) return false;
-  if (!::SetPropA(hwnd, kObjectProperty, this)) return false;
+  if (!::SetPropW(hwnd, ObjectProperty(), this)) return false;
   hwnd_ = hwnd;
   OnTakeOver();
   previous_proc_ = reinterpret_cast<WNDPROC>(
@@ -45,7 +49,7 @@ bool Window::Subclass(HWND hwnd) {
 void Window::Detach() noexcept {
   if (!hwnd_) return;
   ::SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_proc_));
-  ::RemovePropA(hwnd_, kObjectProperty);
+  ::RemovePropW(hwnd_, ObjectProperty());
   hwnd_ = nullptr;
 }
 

@@ -5,7 +5,13 @@
 
 #include <windows.h>
 
+#include <optional>
+
 namespace quillbox {
+
+// A table handler's answer: a result, or nothing to leave the message to the
+// base class's processing and then to the window's own.
+using Handled = std::optional<LRESULT>;
 
 // Tells the user that memory ran out and what they asked for was not done.
 void ShowOutOfMemory(HWND owner) noexcept;
@@ -72,9 +78,10 @@ class Window {
 
 // Adds a message table to a window class: T declares
 //   static constexpr Entry kMessageMap[] = {{WM_SIZE, &T::OnSize}, ...};
-// with handlers LRESULT T::OnX(WPARAM, LPARAM), and makes this template a
-// friend when the table is private. Messages not in the table go to
-// Base::OnMessage.
+// with handlers Handled T::OnX(WPARAM, LPARAM) (an entry may also cover a
+// range of messages: {first, last, &T::OnX}), and makes this template a
+// friend when the table is private. Messages that the table leaves alone,
+// or whose handler answers nothing, go to Base::OnMessage.
 template <class T, class Base>
 class WithMessageMap : public Base {
  public:
@@ -82,16 +89,22 @@ class WithMessageMap : public Base {
 
  protected:
   struct Entry {
-    UINT message;
-    LRESULT (T::*handler)(WPARAM, LPARAM);
+    using Handler = Handled (T::*)(WPARAM, LPARAM);
+    constexpr Entry(UINT message, Handler handler) : first(message), last(message), handler(handler) {}
+    constexpr Entry(UINT first, UINT last, Handler handler) : first(first), last(last), handler(handler) {}
+    UINT first;
+    UINT last;
+    Handler handler;
   };
 
   bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override {
     for (const Entry& entry : T::kMessageMap) {
-      if (entry.message == message) {
-        result = (static_cast<T*>(this)->*entry.handler)(wparam, lparam);
+      if (message < entry.first || message > entry.last) continue;
+      if (const Handled answer = (static_cast<T*>(this)->*entry.handler)(wparam, lparam)) {
+        result = *answer;
         return true;
       }
+      break;
     }
     return Base::OnMessage(message, wparam, lparam, result);
   }

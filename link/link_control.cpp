@@ -166,13 +166,13 @@ LRESULT LinkControl::ChooseColors(HDC dc) {
   return reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
 }
 
-LRESULT LinkControl::OnSetCursor(WPARAM, LPARAM) {
+Handled LinkControl::OnSetCursor(WPARAM, LPARAM) {
   if (!link_cursor_) return FALSE;  // and the cursor stays as it is
   ::SetCursor(link_cursor_.get());
   return TRUE;
 }
 
-LRESULT LinkControl::OnMouseMove(WPARAM, LPARAM) {
+Handled LinkControl::OnMouseMove(WPARAM, LPARAM) {
   if (!over_) {
     over_ = true;
     if (underline_ == UnderlineMode::OnHover) {
@@ -185,7 +185,7 @@ LRESULT LinkControl::OnMouseMove(WPARAM, LPARAM) {
   return Default();
 }
 
-LRESULT LinkControl::OnTimer(WPARAM, LPARAM) {
+Handled LinkControl::OnTimer(WPARAM, LPARAM) {
   const DWORD position = ::GetMessagePos();
   POINT point{static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
   ::ScreenToClient(hwnd(), &point);
@@ -203,9 +203,9 @@ LRESULT LinkControl::OnTimer(WPARAM, LPARAM) {
   return Default();
 }
 
-LRESULT LinkControl::OnEraseBackground(WPARAM, LPARAM) { return TRUE; }
+Handled LinkControl::OnEraseBackground(WPARAM, LPARAM) { return TRUE; }
 
-LRESULT LinkControl::OnDestroy(WPARAM, LPARAM) {
+Handled LinkControl::OnDestroy(WPARAM, LPARAM) {
   ::KillTimer(hwnd(), kHoverTimer);
   return Default();
 }

@@ -52,11 +52,11 @@ class LinkControl : public Control<LinkControl> {
   void LoadLinkCursor();
   LRESULT ChooseColors(HDC dc);
 
-  LRESULT OnSetCursor(WPARAM, LPARAM);
-  LRESULT OnMouseMove(WPARAM, LPARAM);
-  LRESULT OnTimer(WPARAM, LPARAM);
-  LRESULT OnEraseBackground(WPARAM, LPARAM);
-  LRESULT OnDestroy(WPARAM, LPARAM);
+  Handled OnSetCursor(WPARAM, LPARAM);
+  Handled OnMouseMove(WPARAM, LPARAM);
+  Handled OnTimer(WPARAM, LPARAM);
+  Handled OnEraseBackground(WPARAM, LPARAM);
+  Handled OnDestroy(WPARAM, LPARAM);
 
  private:
   // The table is read by the message-map base only.

@@ -60,17 +60,16 @@ BOOL NoteWindow::OnInitDialog() {
   return TRUE;
 }
 
-LRESULT NoteWindow::OnCommand(WPARAM wparam, LPARAM lparam) {
+Handled NoteWindow::OnCommand(WPARAM wparam, LPARAM) {
   // The text stays in the edit; a change only marks the note for saving.
   if (LOWORD(wparam) == IDC_NOTE_TEXT && HIWORD(wparam) == EN_CHANGE) {
     OnTextChanged();
     return 0;
   }
-  LRESULT result = 0;
-  return DialogBase::OnMessage(WM_COMMAND, wparam, lparam, result) ? result : Default();
+  return std::nullopt;
 }
 
-LRESULT NoteWindow::OnSysCommand(WPARAM command, LPARAM) {
+Handled NoteWindow::OnSysCommand(WPARAM command, LPARAM) {
   // The low four bits of a system command are the system's own.
   if ((command & 0xFFF0) == IDM_ABOUTBOX) {
     // The open box's loop hands this disabled window its posted messages
@@ -86,7 +85,7 @@ LRESULT NoteWindow::OnSysCommand(WPARAM command, LPARAM) {
   return Default();
 }
 
-LRESULT NoteWindow::OnActivateOrShow(WPARAM, LPARAM) {
+Handled NoteWindow::OnActivateOrShow(WPARAM, LPARAM) {
   const LRESULT result = Default();
   DropFocus();
   return result;
@@ -102,13 +101,13 @@ void NoteWindow::DropFocus() {
   if (start != end) ::SendMessageW(edit(), EM_SETSEL, start, start);
 }
 
-LRESULT NoteWindow::OnActivate(WPARAM state, LPARAM lparam) {
+Handled NoteWindow::OnActivate(WPARAM state, LPARAM lparam) {
   // Leaving the window for another is a moment to save.
   if (LOWORD(state) == WA_INACTIVE) SaveInBackground();
   return OnActivateOrShow(state, lparam);
 }
 
-LRESULT NoteWindow::OnSetFocus(WPARAM, LPARAM) {
+Handled NoteWindow::OnSetFocus(WPARAM, LPARAM) {
   // The system gives an activated window the focus, and the dialog manager
   // would hand it on to the control that had it last, with all its text
   // selected: one keystroke would then replace the whole note.
@@ -116,7 +115,7 @@ LRESULT NoteWindow::OnSetFocus(WPARAM, LPARAM) {
   return 0;
 }
 
-LRESULT NoteWindow::OnPaint(WPARAM, LPARAM) {
+Handled NoteWindow::OnPaint(WPARAM, LPARAM) {
   if (!::IsIconic(hwnd())) return Default();
   PAINTSTRUCT paint{};
   HDC dc = ::BeginPaint(hwnd(), &paint);
@@ -130,9 +129,9 @@ LRESULT NoteWindow::OnPaint(WPARAM, LPARAM) {
   return 0;
 }
 
-LRESULT NoteWindow::OnQueryDragIcon(WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(icon_); }
+Handled NoteWindow::OnQueryDragIcon(WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(icon_); }
 
-LRESULT NoteWindow::OnSize(WPARAM type, LPARAM size) {
+Handled NoteWindow::OnSize(WPARAM type, LPARAM size) {
   Default();
   // The edit fills the client area but for a strip at the top. A size
   // message can come before the dialog's controls exist; a minimised
@@ -144,7 +143,7 @@ LRESULT NoteWindow::OnSize(WPARAM type, LPARAM size) {
   return 0;
 }
 
-LRESULT NoteWindow::OnLButtonDblClk(WPARAM, LPARAM) {
+Handled NoteWindow::OnLButtonDblClk(WPARAM, LPARAM) {
   // The edit covers all but the top strip, so this is a double click there.
   HWND edit = Item(IDC_NOTE_TEXT);
   const bool read_only = (::GetWindowLongPtrA(edit, GWL_STYLE) & ES_READONLY) != 0;
@@ -153,7 +152,7 @@ LRESULT NoteWindow::OnLButtonDblClk(WPARAM, LPARAM) {
   return Default();
 }
 
-LRESULT NoteWindow::OnCtlColor(WPARAM dc, LPARAM) {
+Handled NoteWindow::OnCtlColor(WPARAM dc, LPARAM) {
   Default();
   // The background mode stays opaque. A read-only edit asks as a static
   // does and gets the same answer, so it looks like an editable one.

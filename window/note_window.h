@@ -50,26 +50,26 @@ class NoteWindow : public Dialog<NoteWindow> {
 
  protected:
   BOOL OnInitDialog() override;
-  BOOL DestroyWindow() override;
+  BOOL Destroy() override;
   void OnOK() override;
   void OnCancel() override;
 
  private:
-  LRESULT OnCommand(WPARAM wparam, LPARAM lparam);
-  LRESULT OnSysCommand(WPARAM command, LPARAM lparam);
-  LRESULT OnActivateOrShow(WPARAM wparam, LPARAM lparam);
-  LRESULT OnPaint(WPARAM wparam, LPARAM lparam);
-  LRESULT OnQueryDragIcon(WPARAM wparam, LPARAM lparam);
-  LRESULT OnLButtonDblClk(WPARAM wparam, LPARAM lparam);
-  LRESULT OnCtlColor(WPARAM dc, LPARAM control);
-  LRESULT OnDropFiles(WPARAM wparam, LPARAM lparam);
-  LRESULT OnSize(WPARAM type, LPARAM size);
-  LRESULT OnQueryEndSession(WPARAM wparam, LPARAM lparam);
-  LRESULT OnEndSession(WPARAM wparam, LPARAM lparam);
-  LRESULT OnActivate(WPARAM wparam, LPARAM lparam);
-  LRESULT OnSetFocus(WPARAM wparam, LPARAM lparam);
-  LRESULT OnTimer(WPARAM wparam, LPARAM lparam);
-  LRESULT OnBackgroundSaved(WPARAM wparam, LPARAM lparam);
+  Handled OnCommand(WPARAM wparam, LPARAM lparam);
+  Handled OnSysCommand(WPARAM command, LPARAM lparam);
+  Handled OnActivateOrShow(WPARAM wparam, LPARAM lparam);
+  Handled OnPaint(WPARAM wparam, LPARAM lparam);
+  Handled OnQueryDragIcon(WPARAM wparam, LPARAM lparam);
+  Handled OnLButtonDblClk(WPARAM wparam, LPARAM lparam);
+  Handled OnCtlColor(WPARAM dc, LPARAM control);
+  Handled OnDropFiles(WPARAM wparam, LPARAM lparam);
+  Handled OnSize(WPARAM type, LPARAM size);
+  Handled OnQueryEndSession(WPARAM wparam, LPARAM lparam);
+  Handled OnEndSession(WPARAM wparam, LPARAM lparam);
+  Handled OnActivate(WPARAM wparam, LPARAM lparam);
+  Handled OnSetFocus(WPARAM wparam, LPARAM lparam);
+  Handled OnTimer(WPARAM wparam, LPARAM lparam);
+  Handled OnBackgroundSaved(WPARAM wparam, LPARAM lparam);
   void OnTextChanged();
   void DropFocus();
 
@@ -118,13 +118,7 @@ class NoteWindow : public Dialog<NoteWindow> {
       {WM_SIZE, &NoteWindow::OnSize},
       {WM_LBUTTONDBLCLK, &NoteWindow::OnLButtonDblClk},
       {WM_COMMAND, &NoteWindow::OnCommand},
-      {WM_CTLCOLORMSGBOX, &NoteWindow::OnCtlColor},
-      {WM_CTLCOLOREDIT, &NoteWindow::OnCtlColor},
-      {WM_CTLCOLORLISTBOX, &NoteWindow::OnCtlColor},
-      {WM_CTLCOLORBTN, &NoteWindow::OnCtlColor},
-      {WM_CTLCOLORDLG, &NoteWindow::OnCtlColor},
-      {WM_CTLCOLORSCROLLBAR, &NoteWindow::OnCtlColor},
-      {WM_CTLCOLORSTATIC, &NoteWindow::OnCtlColor},
+      {WM_CTLCOLORMSGBOX, WM_CTLCOLORSTATIC, &NoteWindow::OnCtlColor},  // every control-colour request
       {WM_QUERYENDSESSION, &NoteWindow::OnQueryEndSession},
       {WM_ENDSESSION, &NoteWindow::OnEndSession},
       {WM_SETFOCUS, &NoteWindow::OnSetFocus},

@@ -29,11 +29,11 @@ class ProbeControl : public Control<ProbeControl> {
     if (message.message == kProbe) trail.push_back("control pre-translates");
     return message.message == kProbe && consume;
   }
-  LRESULT OnProbe(WPARAM, LPARAM) {
+  Handled OnProbe(WPARAM, LPARAM) {
     trail.push_back("control handles");
     return 0;
   }
-  LRESULT OnGetText(WPARAM, LPARAM) {
+  Handled OnGetText(WPARAM, LPARAM) {
     trail.push_back("control sees WM_GETTEXT");
     return Default();
   }
@@ -56,12 +56,12 @@ class TestDialog : public Dialog<TestDialog> {
     if (message.message == kProbe) trail.push_back("dialog pre-translates");
     return DialogBase::PreTranslateMessage(message);
   }
-  BOOL DestroyWindow() override {
+  BOOL Destroy() override {
     visible_when_destroyed = ::IsWindowVisible(hwnd()) != FALSE;
-    return DialogBase::DestroyWindow();
+    return DialogBase::Destroy();
   }
-  LRESULT OnAnswer(WPARAM, LPARAM) { return 42; }
-  LRESULT OnEnd(WPARAM code, LPARAM) {
+  Handled OnAnswer(WPARAM, LPARAM) { return 42; }
+  Handled OnEnd(WPARAM code, LPARAM) {
     EndModal(static_cast<INT_PTR>(code));
     return 0;
   }

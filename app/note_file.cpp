@@ -39,7 +39,7 @@ std::wstring ExtendedIfLong(const std::wstring& full) {
 }
 
 bool WriteAll(HANDLE file, std::string_view bytes) {
-  constexpr size_t kChunk = size_t{1} << 20;
+  constexpr size_t kChunk = size_t{1} << 20;  // 1 MiB a write call
   while (!bytes.empty()) {
     const DWORD chunk = static_cast<DWORD>(std::min(bytes.size(), kChunk));
     DWORD written = 0;
@@ -166,9 +166,8 @@ std::wstring TextOfNote(const DecodedNote& note) {
 }
 
 std::string FullPath(const std::string& path) {
-  char buffer[MAX_PATH];
-  const DWORD length = ::GetFullPathNameA(path.c_str(), MAX_PATH, buffer, nullptr);
-  return length > 0 && length < MAX_PATH ? std::string(buffer, length) : path;
+  const std::wstring full = FullWidePath(ToWide(path));
+  return full.empty() ? path : FromWide(full);
 }
 
 NoteFileContent ReadNoteFile(const std::string& path) {

@@ -265,8 +265,7 @@ bool NoteWindow::SaveBeforeGivingUp(SaveMoment moment) {
 }
 
 int NoteWindow::ShowAppMessage(const std::string& text, UINT style) {
-  const std::string title(ApplicationTitle(ModulePath()));
-  return ::MessageBoxA(hwnd(), text.c_str(), title.c_str(), style);
+  return quillbox::ShowAppMessage(hwnd(), text, style);
 }
 
 void NoteWindow::OnOK() {

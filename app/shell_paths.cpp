@@ -5,14 +5,15 @@
 #include <shobjidl.h>
 
 #include "framework/com.h"
+#include "framework/text.h"
 
 namespace quillbox {
 
 ShortcutTarget ResolveShortcutTarget(HWND owner, const std::string& shortcut) {
   ShortcutTarget result;
-  wchar_t wide[MAX_PATH];
-  // A path too long for the buffer names no shortcut we could load.
-  if (!::MultiByteToWideChar(CP_ACP, 0, shortcut.c_str(), -1, wide, MAX_PATH)) return result;
+  // A path too long for the shell's buffer names no shortcut we could load.
+  const std::wstring wide = ToWide(shortcut);
+  if (wide.size() >= MAX_PATH) return result;
 
   ComInitialization com;
   ComPtr<IShellLinkA> link;
@@ -21,7 +22,7 @@ ShortcutTarget ResolveShortcutTarget(HWND owner, const std::string& shortcut) {
   }
   ComPtr<IPersistFile> file;
   if (FAILED(link.As(IID_IPersistFile, file))) return result;
-  if (FAILED(file->Load(wide, STGM_READ))) return result;
+  if (FAILED(file->Load(wide.c_str(), STGM_READ))) return result;
   // SLR_ANY_MATCH alone: the shell may ask the user about a moved target
   // (no SLR_NO_UI) and leaves the shortcut file as it is (no SLR_UPDATE).
   if (FAILED(link->Resolve(owner, SLR_ANY_MATCH))) return result;
@@ -37,8 +38,8 @@ ShortcutTarget ResolveShortcutTarget(HWND owner, const std::string& shortcut) {
 }
 
 std::optional<std::string> ShellFileSystemPath(const std::string& path) {
-  wchar_t wide[MAX_PATH];
-  if (!::MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, path.c_str(), -1, wide, MAX_PATH)) return std::nullopt;
+  std::wstring wide = ToWide(path);
+  if (wide.size() >= MAX_PATH) return std::nullopt;
   // The shell finds nothing but existing items anyway; asking it about
   // anything else gains nothing, and Wine's shell takes a path that begins
   // with '/' for a host path and crashes on some of them.
@@ -49,7 +50,7 @@ std::optional<std::string> ShellFileSystemPath(const std::string& path) {
     ComPtr<IShellFolder> desktop;
     if (FAILED(::SHGetDesktopFolder(desktop.put()))) return std::nullopt;
     ULONG eaten = 0;
-    if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, wide, &eaten, &item, nullptr)) || !item) {
+    if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, wide.data(), &eaten, &item, nullptr)) || !item) {
       return std::nullopt;
     }
   }

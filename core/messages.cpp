@@ -3,15 +3,10 @@
 #include <cstddef>
 
 namespace quillbox {
-namespace {
-
-// The system's error texts end with a line break that would leave a gap.
 std::string_view TrimTrailingBreaks(std::string_view text) {
   const std::size_t last = text.find_last_not_of(" \t\r\n");
   return last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1);
 }
-
-}  // namespace
 
 std::string_view GiveUpWords(SaveMoment moment) {
   switch (moment) {

@@ -32,6 +32,10 @@ std::string FormatText(std::string_view pattern, std::initializer_list<std::stri
 // from outside), so there is no "keep the note open".
 enum class SaveMoment { kClosing, kSwitchingNotes, kEndingSession, kQuitting };
 
+// `text` without the blanks and line breaks at its end (the system's error
+// texts end with a line break that would leave a gap in a box).
+std::string_view TrimTrailingBreaks(std::string_view text);
+
 // What "No" (or "OK") gives up at `moment`: "close without saving.", ...
 std::string_view GiveUpWords(SaveMoment moment);
 

@@ -11,6 +11,12 @@
 
 namespace quillbox {
 
+// A launch result (of the shell or of the fallback's program start) above
+// this succeeded; 0 up to it are error codes. Compared as unsigned, as the
+// shell's results are handles.
+inline constexpr std::uint64_t kLastLaunchError = 32;
+inline bool LaunchSucceeded(std::int64_t result) { return static_cast<std::uint64_t>(result) > kLastLaunchError; }
+
 // The fallback builds its command line in a buffer of this many bytes, the
 // terminating NUL included.
 inline constexpr std::size_t kCommandBufferSize = 520;

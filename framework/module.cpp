@@ -1,23 +1,42 @@
 #include "framework/module.h"
 
+#include "core/messages.h"
+
 namespace quillbox {
 
-std::string ModulePath(HMODULE module) {
-  // GetModuleFileNameA truncates silently to the buffer's size, so grow the
-  // buffer until the whole path fits.
-  std::string path(MAX_PATH, '\0');
+namespace {
+
+// The longest path the system takes, in characters.
+constexpr size_t kLongestPath = 32768;
+
+// GetModuleFileName truncates silently to the buffer's size, so the buffer
+// grows until the whole path fits.
+template <class Text, class Get>
+Text ReadModulePath(HMODULE module, Get get) {
+  Text path(MAX_PATH, '\0');
   for (;;) {
-    const DWORD length = ::GetModuleFileNameA(module, path.data(), static_cast<DWORD>(path.size()));
+    const DWORD length = get(module, path.data(), static_cast<DWORD>(path.size()));
     if (length == 0) return {};
     if (length < path.size()) {
       path.resize(length);
       return path;
     }
-    if (path.size() >= 32768) return {};
+    if (path.size() >= kLongestPath) return {};
     path.resize(path.size() * 2);
   }
 }
 
+}  // namespace
+
+std::string ModulePath(HMODULE module) { return ReadModulePath<std::string>(module, ::GetModuleFileNameA); }
+
+std::wstring ModulePathW(HMODULE module) { return ReadModulePath<std::wstring>(module, ::GetModuleFileNameW); }
+
 bool IsAnsiLeadByte(unsigned char byte) { return ::IsDBCSLeadByte(byte) != FALSE; }
+
+int ShowAppMessage(HWND owner, const std::string& text, UINT style) {
+  const std::string title(ApplicationTitle(ModulePath()));
+  return ::MessageBoxA(owner, text.c_str(), title.c_str(), style);
+}
 
 }  // namespace quillbox

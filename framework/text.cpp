@@ -54,3 +54,16 @@ std::wstring WindowTextW(HWND window) {
 }
 
 }  // namespace quillbox
+
+namespace quillbox {
+
+std::string WindowText(HWND window) {
+  const int length = ::GetWindowTextLengthA(window);
+  std::string text(static_cast<size_t>(length > 0 ? length : 0), '\0');
+  // The length may overstate a double-byte text; the copy tells the truth.
+  const int copied = length > 0 ? ::GetWindowTextA(window, text.data(), length + 1) : 0;
+  text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+  return text;
+}
+
+}  // namespace quillbox

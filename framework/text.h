@@ -21,5 +21,6 @@ std::optional<std::string> ToAnsiExactly(std::wstring_view text);
 
 // A window's whole text (an edit control's, say).
 std::wstring WindowTextW(HWND window);
+std::string WindowText(HWND window);
 
 }  // namespace quillbox

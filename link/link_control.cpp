@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "core/url_launch.h"
+#include "framework/text.h"
 #include "link/url_launcher.h"
 
 namespace quillbox {
@@ -9,9 +11,7 @@ namespace quillbox {
 void LinkControl::OnTakeOver() {
   // Mouse input and click notifications need SS_NOTIFY.
   ::SetWindowLongPtrA(hwnd(), GWL_STYLE, ::GetWindowLongPtrA(hwnd(), GWL_STYLE) | SS_NOTIFY);
-  const int length = ::GetWindowTextLengthA(hwnd());
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  text.resize(static_cast<size_t>(::GetWindowTextA(hwnd(), text.data(), length + 1)));
+  const std::string text = WindowText(hwnd());
   if (url_.empty()) url_ = text;
   if (text.empty()) ::SetWindowTextA(hwnd(), url_.c_str());
 
@@ -38,13 +38,19 @@ void LinkControl::OnTakeOver() {
   ::InitCommonControlsEx(&controls);
   tooltip_.reset(::CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT,
                                    CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr, nullptr, nullptr));
+  TOOLINFOA tool = Tool();
+  tool.rect = client;
+  ::SendMessageA(tooltip_.get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+TOOLINFOA LinkControl::Tool() {
+  // The control's one tool, which shows the URL.
   TOOLINFOA tool{};
   tool.cbSize = TTTOOLINFOA_V1_SIZE;
   tool.hwnd = hwnd();
-  tool.uId = 1;
-  tool.rect = client;
+  tool.uId = kToolId;
   tool.lpszText = url_.data();
-  ::SendMessageA(tooltip_.get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+  return tool;
 }
 
 void LinkControl::LoadLinkCursor() {
@@ -56,18 +62,16 @@ void LinkControl::LoadLinkCursor() {
   UniqueModule help(::LoadLibraryA(path));
   if (!help) return;
   // The cursor belongs to the module; our copy outlives it.
-  if (HCURSOR hand = ::LoadCursorA(help.get(), MAKEINTRESOURCEA(106))) link_cursor_.reset(::CopyIcon(hand));
+  if (HCURSOR hand = ::LoadCursorA(help.get(), MAKEINTRESOURCEA(kHelpHandCursor))) {
+    link_cursor_.reset(::CopyIcon(hand));
+  }
 }
 
 void LinkControl::SetUrl(const std::string& url) {
   url_ = url;
   if (!HasWindow()) return;
   FitToText();
-  TOOLINFOA tool{};
-  tool.cbSize = TTTOOLINFOA_V1_SIZE;
-  tool.hwnd = hwnd();
-  tool.uId = 1;
-  tool.lpszText = url_.data();
+  TOOLINFOA tool = Tool();
   ::SendMessageA(tooltip_.get(), TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
@@ -99,9 +103,7 @@ void LinkControl::FitToText() {
     ::ScreenToClient(parent, reinterpret_cast<POINT*>(&client.left));
     ::ScreenToClient(parent, reinterpret_cast<POINT*>(&client.right));
   }
-  const int length = ::GetWindowTextLengthA(hwnd());
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  text.resize(static_cast<size_t>(::GetWindowTextA(hwnd(), text.data(), length + 1)));
+  const std::string text = WindowText(hwnd());
   SIZE extent{};
   HDC dc = ::GetDC(hwnd());
   HGDIOBJ previous = ::SelectObject(dc, underlined_font_.get());
@@ -132,7 +134,7 @@ void LinkControl::FitToText() {
 void LinkControl::Click() {
   over_ = false;
   const INT_PTR result = OpenUrl(url_, SW_SHOW);
-  visited_ = result > 32;
+  visited_ = LaunchSucceeded(result);
   if (visited_) {
     SetVisited(true);
   } else {
@@ -160,7 +162,7 @@ bool LinkControl::OnReflected(UINT message, WPARAM wparam, LPARAM, LRESULT& resu
 }
 
 LRESULT LinkControl::ChooseColors(HDC dc) {
-  ::SetTextColor(dc, over_ ? kHoverColor : visited_ ? kVisitedColor : kLinkColor);
+  ::SetTextColor(dc, over_ ? kHoverColor : visited_ ? kVisitedColor : kUnvisitedColor);
   // Nothing paints the background, so the parent's shows through.
   ::SetBkMode(dc, TRANSPARENT);
   return reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
@@ -197,7 +199,8 @@ Handled LinkControl::OnTimer(WPARAM, LPARAM) {
     if (underline_ != UnderlineMode::Always) {
       ::SendMessageA(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(normal_font_.get()), TRUE);
     }
-    client.bottom += 10;
+    // The underline hangs below the client area; repaint it away too.
+    client.bottom += kUnderlineOverhang;
     ::InvalidateRect(hwnd(), &client, TRUE);
   }
   return Default();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 
@@ -15,7 +16,7 @@ enum class UnderlineMode : int { Never = 0, Always = 1, OnHover = -1 };
 
 class LinkControl : public Control<LinkControl> {
  public:
-  static constexpr COLORREF kLinkColor = RGB(0, 0, 238);
+  static constexpr COLORREF kUnvisitedColor = RGB(0, 0, 238);
   static constexpr COLORREF kVisitedColor = RGB(85, 26, 139);
   static constexpr COLORREF kHoverColor = RGB(255, 0, 0);
   static constexpr UINT_PTR kHoverTimer = 100;
@@ -48,7 +49,14 @@ class LinkControl : public Control<LinkControl> {
   void OnTakeOver() override;
 
  private:
+  // The hand cursor's resource in the system's help program.
+  static constexpr WORD kHelpHandCursor = 106;
+  static constexpr UINT_PTR kToolId = 1;
+  // Pixels below the client area that an underline may reach.
+  static constexpr int kUnderlineOverhang = 10;
+
   bool HasWindow() const { return hwnd() && ::IsWindow(hwnd()); }
+  TOOLINFOA Tool();
   void LoadLinkCursor();
   LRESULT ChooseColors(HDC dc);
 

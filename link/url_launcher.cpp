@@ -15,7 +15,7 @@ namespace quillbox {
 INT_PTR OpenUrl(const std::string& url, int show_command) {
   const auto first = reinterpret_cast<INT_PTR>(::ShellExecuteA(nullptr, "open", url.c_str(), nullptr, nullptr,
                                                                 show_command));
-  if (static_cast<UINT_PTR>(first) > 32) return first;
+  if (LaunchSucceeded(first)) return first;
 
   // The shell could not: run the web-page handler's open command ourselves.
   char buffer[kCommandBufferSize] = {};
@@ -41,8 +41,7 @@ LONG ReadRegistryDefault(HKEY root, const char* key, char* output) {
 }
 
 void ReportLaunchError(INT_PTR code) {
-  const std::string title(ApplicationTitle(ModulePath()));
-  ::MessageBoxA(::GetActiveWindow(), LaunchErrorText(code).c_str(), title.c_str(), MB_OK | MB_ICONEXCLAMATION);
+  ShowAppMessage(::GetActiveWindow(), LaunchErrorText(code), MB_OK | MB_ICONEXCLAMATION);
 }
 
 }  // namespace quillbox

@@ -1,7 +1,10 @@
 #include "shell/file_type_registration.h"
 
+#include <shlobj.h>
+
 #include <string>
 
+#include "framework/text.h"
 #include "framework/unique_handle.h"
 
 namespace quillbox {
@@ -25,21 +28,14 @@ const char* ValueName(const FileTypeEntry& entry) {
   return entry.value_name.empty() ? nullptr : entry.value_name.c_str();
 }
 
-std::wstring Wide(const std::string& text) {
-  std::wstring wide(text.size(), L'\0');
-  const int length = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                                           static_cast<int>(wide.size()));
-  wide.resize(static_cast<size_t>(length > 0 ? length : 0));
-  return wide;
-}
 
 // The registry keeps text in UTF-16 and stores a string written without its
 // NUL with one when the NUL follows in memory, as ours does; so a value
 // holds the entry's text with or without a NUL after it. An empty text is
 // written with no data at all, so there a NUL is one byte too many.
 bool HoldsExactly(HKEY key, const FileTypeEntry& entry) {
-  const std::wstring name = Wide(entry.value_name);
-  const std::wstring expected = Wide(entry.data);
+  const std::wstring name = ToWide(entry.value_name);
+  const std::wstring expected = ToWide(entry.data);
   const wchar_t* value_name = name.empty() ? nullptr : name.c_str();
   DWORD type = REG_NONE;
   DWORD size = 0;
@@ -74,19 +70,10 @@ bool WriteFileTypeEntries(const RegistryPlace& classes, const RegistryPlace& fal
   return changed;
 }
 
-}  // namespace quillbox
-
-#include <shlobj.h>
-
-#include "framework/module.h"
-#include "window/note_window.h"
-
-namespace quillbox {
-
-void NoteWindow::RegisterNoteFileType() {
+void RegisterNoteFileType(const std::string& module_path) {
   // The shell merges the user's classes into the classes root.
   if (WriteFileTypeEntries(RegistryPlace{HKEY_CLASSES_ROOT, {}}, RegistryPlace{HKEY_CURRENT_USER, "Software\\Classes"},
-                           NoteFileTypeEntries(ModulePath()))) {
+                           NoteFileTypeEntries(module_path))) {
     // Icons and the New menu follow without a log-off.
     ::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
   }

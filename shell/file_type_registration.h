@@ -10,6 +10,11 @@
 
 namespace quillbox {
 
+// Makes the shell know the .note type for the program at `module_path`:
+// open command, document icon, New menu. Tells the shell when anything
+// changed.
+void RegisterNoteFileType(const std::string& module_path);
+
 // A key given by a root key and the path below it.
 struct RegistryPlace {
   HKEY root = nullptr;

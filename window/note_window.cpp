@@ -11,6 +11,7 @@
 #include "core/note_path_rules.h"
 #include "framework/module.h"
 #include "res/resource.h"
+#include "shell/file_type_registration.h"
 #include "window/colors.h"
 
 namespace quillbox {
@@ -43,7 +44,7 @@ BOOL NoteWindow::OnInitDialog() {
   // takes as much as memory allows.
   ::SendMessageA(edit, EM_SETLIMITTEXT, 0, 0);
 
-  RegisterNoteFileType();
+  RegisterNoteFileType(ModulePath());
 
   const NoteRequest request = ChooseNote(command_line_, OwnModulePathForms());
   if (request.open) {

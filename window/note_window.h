@@ -45,9 +45,6 @@ class NoteWindow : public Dialog<NoteWindow> {
   // Sets the caption from the note path: the note's name without extension.
   void UpdateTitle();
 
-  // Makes the shell know the .note type: open command, icon, New menu.
-  void RegisterNoteFileType();
-
  protected:
   BOOL OnInitDialog() override;
   BOOL Destroy() override;

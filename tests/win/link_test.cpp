@@ -145,7 +145,7 @@ TEST(LinkControl, HoverColoursAndUnderlinesFollowTheModeAndEndOnTheRightOrBottom
     ::GetWindowRect(link.hwnd(), &rect);
     // Moving the real cursor over the link would start a hover of its own.
     test::MoveCursorTo(POINT{rect.right + 200, rect.bottom + 200});
-    EXPECT_EQ(TextColorFor(parent), LinkControl::kLinkColor);
+    EXPECT_EQ(TextColorFor(parent), LinkControl::kUnvisitedColor);
     const struct {
       UnderlineMode mode;
       bool underlined_while_over, underlined_after;
@@ -193,7 +193,7 @@ TEST(LinkControl, AClickOpensTheUrlAndOnlyASuccessfulOneLeavesItVisited) {
     link.SetUrl("qbtest-nowhere:page");
     link.Click();
     EXPECT_FALSE(link.visited());
-    EXPECT_EQ(TextColorFor(parent), LinkControl::kLinkColor);
+    EXPECT_EQ(TextColorFor(parent), LinkControl::kUnvisitedColor);
   });
   ASSERT_EQ(boxes.boxes().size(), 1u);
   EXPECT_EQ(boxes.boxes()[0].text.rfind("Unable to open hyperlink:", 0), 0u);

@@ -88,7 +88,7 @@ save_once() {
     done
     echo "$first $done" > "$work/watched"
   }
-  wait "$pid" 2>/dev/null || true
+  { wait "$pid"; } 2>/dev/null || true   # (quiet about the kill)
   read -r first_ms done_ms < "$work/watched"
   hit=0
   if [ -f "$work/hit" ]; then hit=1; fi

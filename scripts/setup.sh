@@ -23,4 +23,4 @@ quillbox_install() {
 # Everything the Windows build needs: the cross compiler, CMake, and Wine with
 # a virtual display to run it.
 QUILLBOX_BUILD_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
-                         wine wine64 xvfb xauth fonts-liberation)
+                         wine wine64 fonts-wine xvfb xauth fonts-liberation)

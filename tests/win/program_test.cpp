@@ -71,5 +71,35 @@ TEST_F(ProgramTest, InstalledUnderAFolderWithABlankItOpensTheNoteTheShellPassesU
   EXPECT_EQ(ReadFileBytes(note_), kShopping);
 }
 
+// An automation or accessibility tool may hand the edit a long text from its
+// own process. Wine takes the text in on the receiving thread's stack, about
+// twice its length: the program needs its large stack reserve (16 MB fails).
+TEST_F(ProgramTest, SurvivesATenMegabyteTextSentFromAnotherProcessAndSavesIt) {
+  // A wide window and long lines: the edit's layout takes time by the line.
+  WriteFileBytes(note_, "1001\r\n0\r\n0\r\n1200\r\n300\r\n");
+  const std::string words(140, 'w');
+  std::string text;
+  for (int line = 0; text.size() < 10'000'000; ++line) text += std::to_string(line) + words + "\r\n";
+  LRESULT sent = 0;
+  DWORD_PTR set = 0;
+  DWORD_PTR length = 0;
+  bool alive = false;
+  const auto send = [&](HWND window, HANDLE process) {
+    HWND edit = ::GetDlgItem(window, 1003);
+    sent = ::SendMessageTimeoutA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL, 120000,
+                                 &set);
+    alive = ::WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    if (alive) ::SendMessageTimeoutA(edit, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 60000, &length);
+  };
+  const test::ProgramRun run = RunProgram(test::ProgramPath(), "\"" + note_ + "\"", folder_.path(), true, send);
+  EXPECT_NE(sent, 0);
+  EXPECT_EQ(set, TRUE);
+  EXPECT_TRUE(alive);
+  EXPECT_EQ(length, text.size());
+  EXPECT_EQ(run.exit_code, 0u);
+  const std::string saved = DecodeNote(ReadFileBytes(note_)).text;
+  EXPECT_TRUE(saved == text) << "saved " << saved.size() << " bytes of text, sent " << text.size();
+}
+
 }  // namespace
 }  // namespace quillbox

@@ -273,7 +273,7 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM data) {
 }  // namespace
 
 ProgramRun RunProgram(const std::string& program, const std::string& arguments, const std::string& folder,
-                      bool quote_program) {
+                      bool quote_program, const WhileProgramOpen& while_open) {
   ProgramRun run;
   std::string command = quote_program ? "\"" + program + "\"" : program;
   if (!arguments.empty()) command += " " + arguments;
@@ -286,7 +286,7 @@ ProgramRun RunProgram(const std::string& program, const std::string& arguments, 
   }
   UniqueKernelHandle process_handle(process.hProcess);
   UniqueKernelHandle thread_handle(process.hThread);
-  const ULONGLONG deadline = ::GetTickCount64() + 30000;
+  ULONGLONG deadline = ::GetTickCount64() + 30000;
   bool close_sent = false;
   std::set<HWND> seen;
   while (::WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT && ::GetTickCount64() < deadline) {
@@ -304,6 +304,10 @@ ProgramRun RunProgram(const std::string& program, const std::string& arguments, 
     if (!answered && !close_sent) {
       for (HWND window : found.windows) {
         run.caption = WindowText(window);
+        if (while_open) {
+          while_open(window, process.hProcess);
+          deadline = ::GetTickCount64() + 30000;
+        }
         ::PostMessageA(window, WM_CLOSE, 0, 0);
         close_sent = true;
       }

@@ -111,14 +111,16 @@ std::string NoteText(HWND note_window);
 
 // Runs the program (Quillbox.exe beside the tests' build) with `arguments`
 // after its path in `folder`, waits until it is idle, answers and records its
-// message boxes, closes its window and waits for it to end.
+// message boxes, runs `while_open` (if any) with the note window and the
+// process, then closes the window and waits for the process to end.
 struct ProgramRun {
   DWORD exit_code = STILL_ACTIVE;
   std::string caption;              // the note window's caption before closing
   std::vector<RecordedBox> boxes;   // message boxes it showed, in order
 };
+using WhileProgramOpen = std::function<void(HWND note_window, HANDLE process)>;
 ProgramRun RunProgram(const std::string& program, const std::string& arguments, const std::string& folder,
-                      bool quote_program = true);
+                      bool quote_program = true, const WhileProgramOpen& while_open = {});
 
 // The program's path: Quillbox.exe in the build's app folder.
 std::string ProgramPath();

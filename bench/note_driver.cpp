@@ -1,0 +1,215 @@
+// Drives a note program from outside, as a user's keystrokes and clicks would,
+// for the benchmark and torture scripts. It knows no program's insides: only
+// its top-level window, the edit control in it, and that closing the window
+// saves the text (directly, or after a "save changes?" box that it answers
+// with Yes).
+//
+//   note_driver measure PROGRAM FILE LENGTH
+//     Starts PROGRAM FILE, and prints one line of figures:
+//       open_ms    process start until the window is visible, its edit holds
+//                  LENGTH characters and has painted them
+//       key_ms     one character typed at the end of the text (WM_CHAR sent
+//                  to the edit and answered), then the edit repainted
+//       save_ms    from the request to save (WM_CLOSE, or Yes in the
+//                  program's save box) until the process has ended
+//       peak_kb    the process's peak working set, read while it ran
+//     and checks that FILE ends with the typed character afterwards.
+//   note_driver edit-and-close CAPTION LENGTH
+//     Waits for a visible window titled CAPTION whose edit holds LENGTH
+//     characters, types one character at the end, prints "closing", asks
+//     the window to close, and ends.
+// Exit code 0 on success; otherwise a line on standard error says why.
+#include <windows.h>
+#include <psapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+constexpr char kTyped = 'x';
+constexpr UINT kTimeoutMs = 600000;
+
+double Now() {
+  static LARGE_INTEGER frequency = [] {
+    LARGE_INTEGER f;
+    ::QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER counter;
+  ::QueryPerformanceCounter(&counter);
+  return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+int Fail(const char* what) {
+  std::fprintf(stderr, "note_driver: %s\n", what);
+  return 1;
+}
+
+std::string ClassName(HWND window) {
+  char name[64] = {};
+  ::GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+std::string Caption(HWND window) {
+  char text[256] = {};
+  ::GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+// The first child edit control: the note's text.
+HWND EditOf(HWND window) {
+  HWND edit = ::FindWindowExA(window, nullptr, "Edit", nullptr);
+  return edit ? edit : ::GetDlgItem(window, 1003);
+}
+
+struct Search {
+  DWORD process_id = 0;      // 0: any process
+  const char* caption = nullptr;
+  bool box = false;          // a dialog without an edit (a message box)
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK Consider(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<Search*>(data);
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(window, &owner);
+  if (search->process_id && owner != search->process_id) return TRUE;
+  if (!::IsWindowVisible(window)) return TRUE;
+  if (search->caption && Caption(window) != search->caption) return TRUE;
+  const bool has_edit = EditOf(window) != nullptr;
+  if (search->box ? (has_edit || ClassName(window) != "#32770") : !has_edit) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+HWND FindTopLevel(Search search) {
+  ::EnumWindows(&Consider, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+LRESULT Send(HWND window, UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
+  DWORD_PTR result = 0;
+  if (!::SendMessageTimeoutA(window, message, wparam, lparam, SMTO_NORMAL, kTimeoutMs, &result)) return -1;
+  return static_cast<LRESULT>(result);
+}
+
+// Makes the edit paint what it has to paint now and waits until it has.
+void Repaint(HWND edit) {
+  ::RedrawWindow(edit, nullptr, nullptr, RDW_UPDATENOW);
+  Send(edit, WM_NULL);
+}
+
+// Waits (polling) for the note window of `process_id` (or any process, by
+// caption) whose edit holds `length` characters, and returns it once painted.
+HWND WaitShown(DWORD process_id, const char* caption, LRESULT length, HANDLE process) {
+  const double deadline = Now() + kTimeoutMs;
+  while (Now() < deadline) {
+    if (process && ::WaitForSingleObject(process, 0) != WAIT_TIMEOUT) return nullptr;
+    if (HWND window = FindTopLevel({process_id, caption, false, nullptr})) {
+      HWND edit = EditOf(window);
+      if (Send(edit, WM_GETTEXTLENGTH) == length) {
+        Repaint(edit);
+        return window;
+      }
+    }
+    ::Sleep(1);
+  }
+  return nullptr;
+}
+
+// Puts the caret at the end of the text, in view (not timed).
+void CaretToEnd(HWND edit) {
+  const LRESULT end = Send(edit, WM_GETTEXTLENGTH);
+  Send(edit, EM_SETSEL, static_cast<WPARAM>(end), end);
+  Send(edit, EM_SCROLLCARET);
+  Repaint(edit);
+}
+
+void TypeAtEnd(HWND edit) { Send(edit, WM_CHAR, static_cast<WPARAM>(kTyped), 1); }
+
+SIZE_T PeakWorkingSet(HANDLE process) {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  return ::GetProcessMemoryInfo(process, &counters, sizeof counters) ? counters.PeakWorkingSetSize : 0;
+}
+
+char LastByte(const char* path) {
+  HANDLE file = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  char last = 0;
+  DWORD got = 0;
+  if (::SetFilePointer(file, -1, nullptr, FILE_END) != INVALID_SET_FILE_POINTER) ::ReadFile(file, &last, 1, &got, nullptr);
+  ::CloseHandle(file);
+  return got == 1 ? last : 0;
+}
+
+int Measure(const char* program, const char* file, LRESULT length) {
+  std::string command = "\"" + std::string(program) + "\" " + file;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  const double start = Now();
+  if (!::CreateProcessA(program, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    return Fail("cannot start the program");
+  }
+  ::CloseHandle(process.hThread);
+  HWND window = WaitShown(process.dwProcessId, nullptr, length, process.hProcess);
+  if (!window) return Fail("the program showed no window with the whole text");
+  const double open_ms = Now() - start;
+
+  HWND edit = EditOf(window);
+  CaretToEnd(edit);
+  const double typed = Now();
+  TypeAtEnd(edit);
+  Repaint(edit);
+  const double key_ms = Now() - typed;
+  if (Send(edit, WM_GETTEXTLENGTH) != length + 1) return Fail("the keystroke did not reach the text");
+
+  SIZE_T peak = PeakWorkingSet(process.hProcess);
+  double asked = Now();
+  ::PostMessageA(window, WM_CLOSE, 0, 0);
+  bool answered = false;
+  while (::WaitForSingleObject(process.hProcess, 1) == WAIT_TIMEOUT) {
+    if (const SIZE_T now = PeakWorkingSet(process.hProcess); now > peak) peak = now;
+    if (Now() - asked > kTimeoutMs) return Fail("the program did not end after closing");
+    if (answered) continue;
+    // A program that asks before saving: the request to save is the Yes.
+    if (HWND box = FindTopLevel({process.dwProcessId, nullptr, true, nullptr})) {
+      asked = Now();
+      ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(box, IDYES)));
+      answered = true;
+    }
+  }
+  const double save_ms = Now() - asked;
+  ::CloseHandle(process.hProcess);
+  if (LastByte(file) != kTyped) return Fail("the file does not end with the typed character after closing");
+  std::printf("%.1f %.2f %.1f %zu\n", open_ms, key_ms, save_ms, static_cast<size_t>(peak / 1024));
+  return 0;
+}
+
+int EditAndClose(const char* caption, LRESULT length) {
+  HWND window = WaitShown(0, caption, length, nullptr);
+  if (!window) return Fail("no such window with the whole text");
+  HWND edit = EditOf(window);
+  CaretToEnd(edit);
+  TypeAtEnd(edit);
+  if (Send(edit, WM_GETTEXTLENGTH) != length + 1) return Fail("the keystroke did not reach the text");
+  std::printf("closing\n");
+  std::fflush(stdout);
+  ::PostMessageA(window, WM_CLOSE, 0, 0);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string verb = argc > 1 ? argv[1] : "";
+  if (verb == "measure" && argc == 5) return Measure(argv[2], argv[3], std::atol(argv[4]));
+  if (verb == "edit-and-close" && argc == 4) return EditAndClose(argv[2], std::atol(argv[3]));
+  std::fprintf(stderr, "usage: note_driver measure PROGRAM FILE LENGTH | edit-and-close CAPTION LENGTH\n");
+  return 2;
+}

@@ -2,7 +2,7 @@
 
 #include "res/resource.h"
 #include "window/colors.h"
-#include "window/placement_win.h"
+#include "framework/placement_win.h"
 
 namespace quillbox {
 

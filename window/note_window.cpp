@@ -51,7 +51,7 @@ BOOL NoteWindow::OnInitDialog() {
     OpenNotePath(request.path);
   } else {
     LoadNote(kDefaultNote);
-    must_create_ = true;
+    note_.MustCreate();
   }
 
   ::SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
@@ -166,9 +166,9 @@ Handled NoteWindow::OnCtlColor(WPARAM dc, LPARAM) {
 void NoteWindow::UpdateTitle() {
   char title[256] = {};
   // On failure the caption comes from the path's own file name.
-  if (::GetFileTitleA(note_path_.c_str(), title, sizeof title) != 0) title[0] = '\0';
+  if (::GetFileTitleA(note_.path().c_str(), title, sizeof title) != 0) title[0] = '\0';
   title[sizeof title - 1] = '\0';
-  ::SetWindowTextA(hwnd(), NoteCaption(title, note_path_, IsAnsiLeadByte).c_str());
+  ::SetWindowTextA(hwnd(), NoteCaption(title, note_.path(), IsAnsiLeadByte).c_str());
 }
 
 int NoteWindow::ShowNoteMessage(std::string_view text) {

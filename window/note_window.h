@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/note_document.h"
 #include "app/note_file.h"
 #include "app/note_saver.h"
 #include "core/messages.h"
@@ -22,7 +23,7 @@ class NoteWindow : public Dialog<NoteWindow> {
   // note when the window initialises.
   explicit NoteWindow(std::string command_line);
 
-  const std::string& note_path() const noexcept { return note_path_; }
+  const std::string& note_path() const noexcept { return note_.path(); }
 
   // Makes `path` the open note and shows its file's text and rectangle when
   // the file has any. A file that is there but cannot be read is reported
@@ -79,8 +80,6 @@ class NoteWindow : public Dialog<NoteWindow> {
   // saved, which catches a text set from outside (WM_SETTEXT reports no
   // change) at the price of a copy of it.
   NoteState StateNow(bool thorough) const;
-  void RememberSavedText(std::wstring_view text);
-  SaveJob JobNow(bool check_stamp) const;
   // Takes in a finished save's outcome.
   void Absorb(const SaveOutcome& outcome);
   // Waits for a background save and takes in its outcome.
@@ -124,32 +123,12 @@ class NoteWindow : public Dialog<NoteWindow> {
   };
 
   HICON icon_;  // the program's icon; shared, never released
-  std::string note_path_;
   std::string command_line_;
-
-  // The note as it was last loaded or saved. The text itself is not kept:
-  // the edit holds it, and a change of it sets `text_changed_`.
-  NoteGeometry saved_geometry_;
-  size_t saved_text_length_ = 0;
-  std::uint64_t saved_text_hash_ = HashText(L"");
-  FileStamp saved_stamp_;
-  bool text_changed_ = false;
+  NoteDocument note_;
   bool loading_ = false;  // the window itself is filling the edit
-  // The default note, chosen because no note was named: made even untouched.
-  bool must_create_ = false;
-  // The note's file exists but could not be read: its content is not in the
-  // window, so nothing may be written over it.
-  bool file_unreadable_ = false;
-  // The file holds more than the window shows (reading stopped early).
-  bool read_in_part_ = false;
-  // A background save found the file changed by another program.
-  bool changed_on_disk_ = false;
-  // What the last background save failed with, for the close to retry.
-  DWORD background_error_ = ERROR_SUCCESS;
-  bool save_again_ = false;
-  BackgroundSave background_;
+  bool save_again_ = false;  // a change came while a save on its own ran
   // The note has been saved, or given up by the user, for the end of the run.
-  bool settled_ = false;
+  bool note_given_up_ = false;
 };
 
 }  // namespace quillbox

@@ -154,7 +154,7 @@ TEST(NoteKeeping, TypedTextSurvivesAKillAndFailedBackgroundSavesWaitForTheClose)
     ::SendMessageA(EditOf(window), EM_SETSEL, 8, 8);
     for (const char c : std::string(" and bread")) ::SendMessageA(EditOf(window), WM_CHAR, c, 1);
     // Within three seconds of the last key, without any other event.
-    EXPECT_TRUE(PumpUntil([&] { return DecodeNote(ReadFileBytes(note)).text == "Buy milk and bread"; }, 6000));
+    EXPECT_TRUE(PumpUntil([&] { return DecodeNote(ReadFileBytes(note)).text == "Buy milk and bread"; }, 15000));
     program.Kill();
   }
   EXPECT_EQ(DecodeNote(ReadFileBytes(note)).text, "Buy milk and bread");

@@ -1,4 +1,4 @@
-#include "window/placement_win.h"
+#include "framework/placement_win.h"
 
 #include <algorithm>
 

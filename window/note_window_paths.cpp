@@ -1,4 +1,5 @@
-// Turning a path from the command line or a drop into the note to open.
+// The note window's way from a path on the command line or a dropped file
+// (or a shortcut to one) to the note to open.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -48,7 +49,7 @@ void NoteWindow::OpenNotePath(const std::string& path) {
     if (HWND other = FindWindowShowing(*identity, hwnd())) {
       BringToFront(other);
       if (!::IsWindowVisible(hwnd())) {
-        settled_ = true;
+        note_given_up_ = true;
         ::DestroyWindow(hwnd());
       }
       return;
@@ -63,8 +64,7 @@ void NoteWindow::OpenNotePath(const std::string& path) {
   // Another note replaces this one only once this one is safe in its file.
   // The open note dropped again is reloaded from its file as it stands.
   if (!IsOpenNote(note) && !SaveBeforeGivingUp(SaveMoment::kSwitchingNotes)) return;
-  note_path_ = std::move(note);
-  ShowNote(note_path_, std::move(file));
+  ShowNote(note, std::move(file));
 }
 
 std::string NoteWindow::ResolveShortcut(const std::string& shortcut) {
@@ -85,8 +85,8 @@ std::string NoteWindow::CanonicalPath(const std::string& path) {
 bool NoteWindow::IsOpenNote(const std::string& path) const {
   // Files, not names: under Wine and in case-sensitive folders two names
   // that differ only in case are two notes.
-  if (note_path_.empty()) return false;
-  const std::optional<FileIdentity> open = IdentifyFile(note_path_);
+  if (note_.path().empty()) return false;
+  const std::optional<FileIdentity> open = IdentifyFile(note_.path());
   const std::optional<FileIdentity> other = IdentifyFile(path);
   return open && other && *open == *other;
 }

@@ -23,9 +23,6 @@ class AboutBox : public Dialog<AboutBox> {
   // The box that is open now, or null: there is never more than one.
   static AboutBox* OpenBox() noexcept { return open_box_; }
 
-  LinkControl& first_piece() noexcept { return first_piece_; }
-  LinkControl& second_piece() noexcept { return second_piece_; }
-
   bool PreTranslateMessage(MSG& message) override;
 
  protected:

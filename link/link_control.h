@@ -33,15 +33,6 @@ class LinkControl : public Control<LinkControl> {
   // Opens the URL; beeps and says why when that fails.
   void Click();
 
-  const std::string& url() const noexcept { return url_; }
-  bool visited() const noexcept { return visited_; }
-  bool over() const noexcept { return over_; }
-  UnderlineMode underline() const noexcept { return underline_; }
-  HFONT normal_font() const noexcept { return normal_font_.get(); }
-  HFONT underlined_font() const noexcept { return underlined_font_.get(); }
-  HCURSOR link_cursor() const noexcept { return link_cursor_.get(); }
-  HWND tooltip() const noexcept { return tooltip_.get(); }
-
   bool PreTranslateMessage(MSG& message) override;
   bool OnReflected(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
 

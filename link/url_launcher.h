@@ -12,12 +12,6 @@ namespace quillbox {
 // 32 on success, else an error code of 32 or less.
 INT_PTR OpenUrl(const std::string& url, int show_command);
 
-// Reads the default value of `key` below `root` into `output` (at least
-// MAX_PATH bytes). Returns ERROR_SUCCESS, or the error of opening the key or
-// of reading a value that is not a string of fewer than MAX_PATH bytes; the
-// output is then untouched.
-LONG ReadRegistryDefault(HKEY root, const char* key, char* output);
-
 // Tells the user that a launch failed, in a box over the active window.
 void ReportLaunchError(INT_PTR code);
 

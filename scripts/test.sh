@@ -9,6 +9,9 @@ quillbox_install "${QUILLBOX_BUILD_PACKAGES[@]}" g++ googletest libgtest-dev lib
                  libclang-rt-14-dev util-linux
 jobs=$(nproc)
 
+echo "== line count"
+"$here/scripts/count_lines.sh"
+
 echo "== core, native"
 cmake -S "$here" -B "$here/build/native" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$here/build/native" -j "$jobs"
@@ -38,4 +41,5 @@ if [ -z "${DISPLAY:-}" ]; then
 else
   ctest --test-dir "$build" --output-on-failure
 fi
+"$here/scripts/count_lines.sh"
 echo "All tests passed."

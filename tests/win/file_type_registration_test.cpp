@@ -54,6 +54,7 @@ void ExpectRegistered(HKEY root, const std::string& module) {
 }
 
 TEST(FileTypeRegistration, AStartWritesTheFiveEntriesByteForByteAndSetsChangedOnesBack) {
+  QUILLBOX_ONLY_IN_WINE("HKEY_CLASSES_ROOT\\.note");
   // Changed by another program; its other values stay.
   Write(HKEY_CLASSES_ROOT, ".note", nullptr, "SomebodyElse.Note");
   Write(HKEY_CLASSES_ROOT, ".note", "Content Type", "text/plain");
@@ -66,6 +67,7 @@ TEST(FileTypeRegistration, AStartWritesTheFiveEntriesByteForByteAndSetsChangedOn
 }
 
 TEST(FileTypeRegistration, AStartThatCanWriteTheClassesRootLeavesTheUsersClassesUnopened) {
+  QUILLBOX_ONLY_IN_WINE("HKEY_CURRENT_USER\\Software\\Classes");
   // Opening the user's classes makes them when they are missing: an empty
   // key taken away shows whether a start opened it.
   if (::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Classes") != ERROR_SUCCESS) {

@@ -8,14 +8,12 @@
 
 #include "framework/dialog.h"
 #include "framework/unique_handle.h"
+#include "tests/win/test_resource.h"
 #include "tests/win/test_support.h"
 
 namespace quillbox {
 namespace {
 
-constexpr UINT kTemplate = 900;
-constexpr int kStatic = 901;
-constexpr int kEdit = 902;
 constexpr UINT kAnswer = WM_APP + 1;
 constexpr UINT kEnd = WM_APP + 2;
 constexpr UINT kProbe = WM_APP + 3;
@@ -42,14 +40,14 @@ class ProbeControl : public Control<ProbeControl> {
 
 class TestDialog : public Dialog<TestDialog> {
  public:
-  explicit TestDialog(HWND owner = nullptr) : Dialog<TestDialog>(kTemplate, owner) {}
+  explicit TestDialog(HWND owner = nullptr) : Dialog<TestDialog>(IDD_TEST_DIALOG, owner) {}
   ProbeControl control;
   bool visible_when_destroyed = true;
   bool initialised = false;
 
   BOOL OnInitDialog() override {
     DialogBase::OnInitDialog();
-    initialised = control.Subclass(Item(kStatic));
+    initialised = control.Subclass(Item(IDC_TEST_STATIC));
     return TRUE;
   }
   bool PreTranslateMessage(MSG& message) override {
@@ -77,7 +75,7 @@ TEST(Dialog, TableHandlersAnswerAndEverythingElseGetsTheDialogManagersProcessing
     ::GetWindowTextA(dialog.hwnd(), caption, sizeof caption);
     EXPECT_STREQ(caption, "Framework");
     // WM_GETDLGCODE is the dialog manager's: it must still reach the edit.
-    EXPECT_NE(::SendMessageA(dialog.Item(kEdit), WM_GETDLGCODE, 0, 0), 0);
+    EXPECT_NE(::SendMessageA(dialog.Item(IDC_TEST_EDIT), WM_GETDLGCODE, 0, 0), 0);
   });
   EXPECT_FALSE(dialog.visible_when_destroyed);  // hidden first, then destroyed
   EXPECT_EQ(Window::FromHandle(dialog.control.hwnd()), nullptr);
@@ -116,17 +114,15 @@ TEST(Dialog, ATakenOverControlKeepsItsOwnBehaviourForWhatItDoesNotHandle) {
 TEST(Dialog, EndModalFromAMessageSentByAnotherThreadEndsTheRun) {
   TestDialog dialog;
   std::thread sender;
-  test::RunWithIdleAction([&] { EXPECT_EQ(dialog.RunModal(), 7); }, [] { return HWND{}; },
-                          [&] { sender = std::thread([hwnd = dialog.hwnd()] { ::SendMessageA(hwnd, kEnd, 7, 0); }); });
+  test::WhenIdle([&] { sender = std::thread([hwnd = dialog.hwnd()] { ::SendMessageA(hwnd, kEnd, 7, 0); }); });
+  EXPECT_EQ(dialog.RunModal(), 7);
   sender.join();
 }
 
 TEST(Dialog, WmQuitEndsTheRunAndIsPassedOn) {
   TestDialog dialog;
-  INT_PTR result = 0;
-  test::RunWithIdleAction([&] { result = dialog.RunModal(); }, [] { return HWND{}; },
-                          [] { ::PostQuitMessage(5); });
-  EXPECT_EQ(result, -1);
+  test::WhenIdle([] { ::PostQuitMessage(5); });
+  EXPECT_EQ(dialog.RunModal(), -1);
   MSG message{};
   ASSERT_TRUE(::PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_EQ(message.wParam, 5u);

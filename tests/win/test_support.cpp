@@ -3,19 +3,22 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
-#include <set>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 #include "framework/com.h"
 #include "framework/module.h"
-#include "framework/unique_handle.h"
 #include "framework/window.h"
+#include "res/resource.h"
 
 namespace quillbox::test {
+namespace fs = std::filesystem;
 namespace {
 
 thread_local MessageBoxRecorder* current_recorder = nullptr;
-thread_local std::vector<std::function<void()>> idle_actions;
+thread_local std::deque<std::function<void()>> idle_actions;
 
 std::string ClassName(HWND window) {
   char name[64] = {};
@@ -23,54 +26,14 @@ std::string ClassName(HWND window) {
   return name;
 }
 
-std::string WindowText(HWND window) {
-  const int length = ::GetWindowTextLengthA(window);
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  text.resize(static_cast<size_t>(::GetWindowTextA(window, text.data(), length + 1)));
-  return text;
-}
-
-int FirstButton(HWND box) {
-  for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-    if (ClassName(child) == "Button") return ::GetDlgCtrlID(child);
-  }
-  return IDOK;
-}
-
-// A message box is a system dialog with buttons and no object of ours.
-bool IsMessageBox(HWND window) {
-  return ClassName(window) == "#32770" && !Window::FromHandle(window) && !::GetDlgItem(window, 1003);
-}
-
-void PressButton(HWND box, int id) {
-  ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(box, id)));
-}
-
-void RemoveTree(const std::string& folder) {
-  WIN32_FIND_DATAA found{};
-  UniqueFind find(::FindFirstFileA((folder + "\\*").c_str(), &found));
-  if (find) {
-    do {
-      const std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string path = folder + "\\" + name;
-      ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(path);
-      } else {
-        ::DeleteFileA(path.c_str());
-      }
-    } while (::FindNextFileA(find.get(), &found));
-  }
-  find.reset();
-  ::RemoveDirectoryA(folder.c_str());
-}
+// A message box is a system dialog with no object of ours.
+bool IsMessageBox(HWND window) { return ClassName(window) == "#32770" && !Window::FromHandle(window); }
 
 void CALLBACK OnIdle(HWND, UINT, UINT_PTR timer, DWORD) {
   ::KillTimer(nullptr, timer);
   if (idle_actions.empty()) return;
   std::function<void()> action = std::move(idle_actions.front());
-  idle_actions.erase(idle_actions.begin());
+  idle_actions.pop_front();
   action();
 }
 
@@ -78,107 +41,142 @@ void CALLBACK OnIdle(HWND, UINT, UINT_PTR timer, DWORD) {
 
 MessageBoxRecorder::MessageBoxRecorder(std::deque<int> answers) : answers_(std::move(answers)) {
   current_recorder = this;
-  hook_ = ::SetWindowsHookExA(WH_CBT, &Hook, nullptr, ::GetCurrentThreadId());
+  hook_.reset(::SetWindowsHookExA(WH_CBT, &Hook, nullptr, ::GetCurrentThreadId()));
 }
 
-MessageBoxRecorder::~MessageBoxRecorder() {
-  ::UnhookWindowsHookEx(hook_);
-  current_recorder = nullptr;
+MessageBoxRecorder::~MessageBoxRecorder() { current_recorder = nullptr; }
+
+bool MessageBoxRecorder::Said(size_t index, const std::string& part) const {
+  return index < boxes_.size() && boxes_[index].text.find(part) != std::string::npos;
 }
 
 LRESULT CALLBACK MessageBoxRecorder::Hook(int code, WPARAM wparam, LPARAM lparam) {
-  MessageBoxRecorder* self = current_recorder;
-  if (code == HCBT_ACTIVATE && self) {
-    HWND box = reinterpret_cast<HWND>(wparam);
-    if (IsMessageBox(box) && !::GetPropA(box, "Quillbox.Test.Answered")) {
-      ::SetPropA(box, "Quillbox.Test.Answered", box);
-      self->boxes_.push_back(ReadMessageBox(box));
-      int answer = FirstButton(box);
-      if (!self->answers_.empty()) {
-        answer = self->answers_.front();
-        self->answers_.pop_front();
-      }
-      PressButton(box, answer);
+  auto* box = reinterpret_cast<HWND>(wparam);
+  if (MessageBoxRecorder* self = current_recorder; code == HCBT_ACTIVATE && self && IsMessageBox(box) &&
+                                                   !::GetPropA(box, "Quillbox.Test.Answered")) {
+    ::SetPropA(box, "Quillbox.Test.Answered", box);
+    RecordedBox record{WindowText(box), {}};
+    int answer = 0;
+    for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+      if (ClassName(child) == "Static") record.text += WindowText(child);
+      if (ClassName(child) == "Button" && !answer) answer = ::GetDlgCtrlID(child);
     }
+    if (!self->answers_.empty()) answer = self->answers_.front(), self->answers_.pop_front();
+    self->boxes_.push_back(record);
+    ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(box, answer)));
   }
   return ::CallNextHookEx(nullptr, code, wparam, lparam);
 }
 
-RecordedBox ReadMessageBox(HWND box) {
-  RecordedBox record{WindowText(box), {}};
-  for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-    if (ClassName(child) != "Static") continue;
-    const std::string text = WindowText(child);
-    if (!text.empty()) record.text += text;
-  }
-  return record;
-}
-
-TempFolder::TempFolder(const std::string& parent) {
+std::string UniqueName(const std::string& prefix) {
   static LONG counter = 0;
-  std::string base = parent;
-  if (base.empty()) {
-    char temp[MAX_PATH] = {};
-    ::GetTempPathA(MAX_PATH, temp);
-    base = temp;
-  }
-  if (!base.empty() && base.back() == '\\') base.pop_back();
-  path_ = base + "\\qbtest-" + std::to_string(::GetCurrentProcessId()) + "-" +
-          std::to_string(::InterlockedIncrement(&counter));
-  RemoveTree(path_);
-  if (!::CreateDirectoryA(path_.c_str(), nullptr)) throw std::runtime_error("cannot make " + path_);
+  return prefix + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(::InterlockedIncrement(&counter));
 }
 
-TempFolder::~TempFolder() { RemoveTree(path_); }
+TempFolder::TempFolder(const std::string& parent)
+    : path_(((parent.empty() ? fs::temp_directory_path() : fs::path(parent)) / UniqueName("qbtest-"))
+                .make_preferred()
+                .string()) {
+  std::error_code error;
+  fs::remove_all(path_, error);  // a run before this one that had the same process id
+  if (!fs::create_directory(path_)) throw std::runtime_error("cannot make " + path_);
+}
+
+TempFolder::~TempFolder() {
+  std::error_code error;
+  for (const auto& entry : fs::recursive_directory_iterator(path_, error)) {
+    ::SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);  // read-only files too
+  }
+  fs::remove_all(path_, error);
+}
 
 std::vector<std::string> TempFolder::Files() const { return FilesIn(path_); }
 
 std::vector<std::string> FilesIn(const std::string& folder) {
   std::vector<std::string> names;
-  WIN32_FIND_DATAA found{};
-  UniqueFind find(::FindFirstFileA((folder + "\\*").c_str(), &found));
-  if (!find) return names;
-  do {
-    const std::string name = found.cFileName;
-    if (name != "." && name != "..") names.push_back(name);
-  } while (::FindNextFileA(find.get(), &found));
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(folder, error)) names.push_back(entry.path().filename().string());
   return names;
 }
 
 std::string ReadFileBytes(const std::string& path) {
-  UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  std::ifstream file(path, std::ios::binary);
   if (!file) return "<missing>";
-  std::string bytes;
-  char buffer[65536];
-  DWORD got = 0;
-  while (::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-  return bytes;
+  std::ostringstream bytes;
+  bytes << file.rdbuf();
+  return bytes.str();
 }
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
   ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-  DWORD written = 0;
-  if (!file || !::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-      written != bytes.size()) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  if (!file.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) || !file.flush()) {
     throw std::runtime_error("cannot write " + path);
   }
 }
 
-bool FileExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+FileHolder::FileHolder(const std::string& path)
+    : file_(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+
+RegistryOverride::RegistryOverride(HKEY root, const std::string& key, const std::string& value,
+                                   const std::string& name)
+    : root_(root), key_(key), name_(name) {
+  UniqueKey opened;
+  key_existed_ = ::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, opened.put()) == ERROR_SUCCESS;
+  char previous[1024] = {};
+  DWORD size = sizeof previous - 1;
+  had_value_ = key_existed_ && ::RegQueryValueExA(opened.get(), name.c_str(), nullptr, nullptr,
+                                                  reinterpret_cast<BYTE*>(previous), &size) == ERROR_SUCCESS;
+  previous_ = previous;
+  ::RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, opened.put(), nullptr);
+  ::RegSetValueExA(opened.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>(value.size() + 1));
+}
+
+RegistryOverride::~RegistryOverride() {
+  if (!key_existed_) {
+    ::RegDeleteTreeA(root_, key_.c_str());
+    return;
+  }
+  UniqueKey key;
+  ::RegOpenKeyExA(root_, key_.c_str(), 0, KEY_SET_VALUE, key.put());
+  if (!had_value_) {
+    ::RegDeleteValueA(key.get(), name_.c_str());
+  } else {
+    ::RegSetValueExA(key.get(), name_.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(previous_.c_str()),
+                     static_cast<DWORD>(previous_.size() + 1));
+  }
+}
+
+bool InWine() { return ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr; }
+
+BrowserStandIn::BrowserStandIn(const std::string& folder)
+    : record_(folder + "\\browser.txt"), event_name_(UniqueName("Quillbox.Test.Browser.")),
+      event_(::CreateEventA(nullptr, FALSE, FALSE, event_name_.c_str())) {}
+
+std::string BrowserStandIn::Command() const {
+  // Appended step by step: GCC 12 warns falsely about the chained operator+.
+  std::string command = "\"";
+  return command.append(ModulePath()).append("\" --record ").append(record_).append(" ").append(event_name_).append(
+      " \"%1\"");
+}
+
+std::string BrowserStandIn::NextCommandLine() {
+  if (::WaitForSingleObject(event_.get(), 10000) != WAIT_OBJECT_0) return {};
+  std::string line = ReadFileBytes(record_);
+  ::DeleteFileA(record_.c_str());
+  return line;
+}
+
+bool BrowserStandIn::Started() { return ::WaitForSingleObject(event_.get(), 0) == WAIT_OBJECT_0; }
 
 HDROP MakeDrop(const std::vector<std::string>& files) {
-  size_t size = sizeof(DROPFILES) + 1;
-  for (const std::string& file : files) size += file.size() + 1;
-  HGLOBAL memory = ::GlobalAlloc(GHND, size);
+  std::string names;
+  for (const std::string& file : files) names += file + '\0';
+  HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() + 1);
   auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
   drop->pFiles = sizeof(DROPFILES);
-  drop->fWide = FALSE;
-  char* names = reinterpret_cast<char*>(drop) + sizeof(DROPFILES);
-  for (const std::string& file : files) {
-    memcpy(names, file.c_str(), file.size() + 1);
-    names += file.size() + 1;
-  }
+  names.copy(reinterpret_cast<char*>(drop + 1), names.size());
   ::GlobalUnlock(memory);
   return static_cast<HDROP>(memory);
 }
@@ -186,21 +184,16 @@ HDROP MakeDrop(const std::vector<std::string>& files) {
 bool MakeShortcut(const std::string& shortcut, const std::string& target) {
   ComInitialization com;
   ComPtr<IShellLinkA> link;
-  if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.put_void()))) {
-    return false;
-  }
-  if (FAILED(link->SetPath(target.c_str()))) return false;
   ComPtr<IPersistFile> file;
-  if (FAILED(link.As(IID_IPersistFile, file))) return false;
-  wchar_t wide[MAX_PATH];
-  if (!::MultiByteToWideChar(CP_ACP, 0, shortcut.c_str(), -1, wide, MAX_PATH)) return false;
-  return SUCCEEDED(file->Save(wide, TRUE));
+  return SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                      link.put_void())) &&
+         SUCCEEDED(link->SetPath(target.c_str())) && SUCCEEDED(link.As(IID_IPersistFile, file)) &&
+         SUCCEEDED(file->Save(fs::path(shortcut).c_str(), TRUE));
 }
 
 void WhenIdle(std::function<void()> action) {
   idle_actions.push_back(std::move(action));
-  // A thread timer of 0 ms fires once the loop has nothing else to do.
-  ::SetTimer(nullptr, 0, 0, &OnIdle);
+  ::SetTimer(nullptr, 0, 0, &OnIdle);  // a thread timer fires once the loop has nothing else to do
 }
 
 void DispatchPending() {
@@ -209,115 +202,6 @@ void DispatchPending() {
     ::TranslateMessage(&message);
     ::DispatchMessageW(&message);
   }
-}
-
-void MoveCursorTo(POINT screen) {
-  // Wine moves the cursor through its display driver, whose late reports of
-  // earlier moves can put it back: move until it stays.
-  const ULONGLONG deadline = ::GetTickCount64() + 2000;
-  POINT now{};
-  do {
-    ::SetCursorPos(screen.x, screen.y);
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    DispatchPending();
-  } while (::GetCursorPos(&now) && (now.x != screen.x || now.y != screen.y) && ::GetTickCount64() < deadline);
-}
-
-void RunWithIdleAction(const std::function<void()>& start, const std::function<HWND()>& window,
-                       const std::function<void()>& while_open) {
-  WhenIdle([window, while_open] {
-    while_open();
-    if (HWND open = window(); open && ::IsWindow(open)) ::PostMessageA(open, WM_CLOSE, 0, 0);
-  });
-  start();
-}
-
-void RequestClose(HWND window) { ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0); }
-
-void TypeText(HWND edit, const std::string& text) {
-  const LRESULT end = ::SendMessageA(edit, WM_GETTEXTLENGTH, 0, 0);
-  ::SendMessageA(edit, EM_SETSEL, static_cast<WPARAM>(end), end);
-  ::SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
-std::string NoteText(HWND note_window) {
-  HWND edit = ::GetDlgItem(note_window, 1003);
-  std::string text(static_cast<size_t>(::GetWindowTextLengthA(edit)) + 1, '\0');
-  text.resize(static_cast<size_t>(::GetWindowTextA(edit, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
-
-std::string ProgramPath() {
-  std::string path = ModulePath();
-  for (int level = 0; level < 3; ++level) path.resize(path.find_last_of('\\'));
-  return path + "\\app\\Quillbox.exe";
-}
-
-namespace {
-
-struct ProcessWindows {
-  DWORD process_id;
-  std::vector<HWND> windows;
-};
-
-BOOL CALLBACK CollectWindow(HWND window, LPARAM data) {
-  auto* found = reinterpret_cast<ProcessWindows*>(data);
-  DWORD owner = 0;
-  ::GetWindowThreadProcessId(window, &owner);
-  if (owner == found->process_id && ::IsWindowVisible(window) && ClassName(window) == "#32770") {
-    found->windows.push_back(window);
-  }
-  return TRUE;
-}
-
-}  // namespace
-
-ProgramRun RunProgram(const std::string& program, const std::string& arguments, const std::string& folder,
-                      bool quote_program, const WhileProgramOpen& while_open) {
-  ProgramRun run;
-  std::string command = quote_program ? "\"" + program + "\"" : program;
-  if (!arguments.empty()) command += " " + arguments;
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!::CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                        &startup, &process)) {
-    return run;
-  }
-  UniqueKernelHandle process_handle(process.hProcess);
-  UniqueKernelHandle thread_handle(process.hThread);
-  ULONGLONG deadline = ::GetTickCount64() + 30000;
-  bool close_sent = false;
-  std::set<HWND> seen;
-  while (::WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT && ::GetTickCount64() < deadline) {
-    ::WaitForInputIdle(process.hProcess, 5000);
-    ProcessWindows found{process.dwProcessId, {}};
-    ::EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&found));
-    bool answered = false;
-    for (HWND window : found.windows) {
-      if (!::GetDlgItem(window, 1003)) {
-        if (seen.insert(window).second) run.boxes.push_back(ReadMessageBox(window));
-        PressButton(window, FirstButton(window));
-        answered = true;
-      }
-    }
-    if (!answered && !close_sent) {
-      for (HWND window : found.windows) {
-        run.caption = WindowText(window);
-        if (while_open) {
-          while_open(window, process.hProcess);
-          deadline = ::GetTickCount64() + 30000;
-        }
-        ::PostMessageA(window, WM_CLOSE, 0, 0);
-        close_sent = true;
-      }
-    }
-    // Wait for the program to end, or for it to show something new.
-    ::WaitForSingleObject(process.hProcess, 100);
-  }
-  if (::WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) ::TerminateProcess(process.hProcess, 99);
-  ::GetExitCodeProcess(process.hProcess, &run.exit_code);
-  return run;
 }
 
 bool PumpUntil(const std::function<bool()>& done, DWORD timeout_ms) {
@@ -330,165 +214,101 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeout_ms) {
   return true;
 }
 
-LiveProgram::LiveProgram(const std::string& arguments, const std::string& folder) {
-  const std::string program = ProgramPath();
-  std::string command = "\"" + program + "\" " + arguments;
+void MoveCursorTo(POINT screen) {
+  // Late reports of earlier moves from Wine's display driver can put the
+  // cursor back: move until it stays.
+  PumpUntil([&] {
+    POINT now{};
+    ::SetCursorPos(screen.x, screen.y);
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    DispatchPending();
+    return ::GetCursorPos(&now) && now.x == screen.x && now.y == screen.y;
+  }, 2000);
+}
+
+void RequestClose(HWND window) { ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0); }
+
+void TypeText(HWND edit, const std::string& text) {
+  const LRESULT end = ::SendMessageA(edit, WM_GETTEXTLENGTH, 0, 0);
+  ::SendMessageA(edit, EM_SETSEL, static_cast<WPARAM>(end), end);
+  ::SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+std::string WindowText(HWND window) {
+  std::string text(static_cast<size_t>(::GetWindowTextLengthA(window)) + 1, '\0');
+  text.resize(static_cast<size_t>(::GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+std::string NoteText(HWND note_window) { return WindowText(::GetDlgItem(note_window, IDC_NOTE_TEXT)); }
+
+std::string ProgramPath() { return (fs::path(ModulePath()).parent_path() / "../../app/Quillbox.exe").string(); }
+
+Program::Program(const std::string& arguments, const std::string& folder, std::string program, bool quote) {
+  if (program.empty()) program = ProgramPath();
+  std::string command = (quote ? "\"" + program + "\"" : program) + " " + arguments;
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
+  PROCESS_INFORMATION started{};
   if (!::CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                        &startup, &process)) {
+                        &startup, &started)) {
     return;
   }
-  ::CloseHandle(process.hThread);
-  process_ = process.hProcess;
-  id_ = process.dwProcessId;
-  ::WaitForInputIdle(process_, 10000);
+  UniqueKernelHandle thread(started.hThread);
+  process_.reset(started.hProcess);
+  id_ = started.dwProcessId;
+  ::WaitForInputIdle(process_.get(), 10000);
 }
 
-LiveProgram::~LiveProgram() {
-  if (!process_) return;
-  if (HWND window = Window()) ::PostMessageA(window, WM_CLOSE, 0, 0);
-  if (::WaitForSingleObject(process_, 10000) == WAIT_TIMEOUT) ::TerminateProcess(process_, 99);
-  ::CloseHandle(process_);
+namespace {
+struct Found {
+  DWORD process;
+  std::vector<HWND> windows;
+};
+BOOL CALLBACK CollectDialog(HWND window, LPARAM found) {
+  auto* windows = reinterpret_cast<Found*>(found);
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(window, &owner);
+  if (owner == windows->process && ::IsWindowVisible(window) && ClassName(window) == "#32770") {
+    windows->windows.push_back(window);
+  }
+  return TRUE;
 }
+}  // namespace
 
-HWND LiveProgram::Window() const {
-  ProcessWindows found{id_, {}};
+HWND Program::Window() {
+  HWND note = nullptr;
   PumpUntil([&] {
-    ::EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&found));
-    return !found.windows.empty() || Ended(0);
-  }, 10000);
-  for (HWND window : found.windows) {
-    if (::GetDlgItem(window, 1003)) return window;
+    Found found{id_, {}};
+    ::EnumWindows(&CollectDialog, reinterpret_cast<LPARAM>(&found));
+    for (HWND window : found.windows) note = ::GetDlgItem(window, IDC_NOTE_TEXT) ? window : note;
+    return note || !found.windows.empty() || !process_ || ::WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0;
+  }, 20000);
+  return note;
+}
+
+size_t Program::OtherDialogs() {
+  Found found{id_, {}};
+  ::EnumWindows(&CollectDialog, reinterpret_cast<LPARAM>(&found));
+  size_t boxes = 0;
+  for (HWND window : found.windows) boxes += ::GetDlgItem(window, IDC_NOTE_TEXT) ? 0 : 1;
+  return boxes;
+}
+
+DWORD Program::Finish() {
+  if (!process_) return 99;
+  if (::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
+    if (HWND window = Window()) ::PostMessageA(window, WM_CLOSE, 0, 0);
+    if (::WaitForSingleObject(process_.get(), 30000) == WAIT_TIMEOUT) ::TerminateProcess(process_.get(), 99);
   }
-  return nullptr;
+  DWORD code = 99;
+  ::GetExitCodeProcess(process_.get(), &code);
+  return code;
 }
 
-bool LiveProgram::Ended(DWORD wait_ms) const {
-  return !process_ || ::WaitForSingleObject(process_, wait_ms) == WAIT_OBJECT_0;
-}
-
-void LiveProgram::Kill() {
-  ::TerminateProcess(process_, 9);
-  ::WaitForSingleObject(process_, 10000);
-}
-
-}  // namespace quillbox::test
-
-namespace quillbox::test {
-
-FileHolder::FileHolder(const std::string& path) {
-  static LONG counter = 0;
-  std::string name = "Quillbox.Test.Hold.";
-  name += std::to_string(::GetCurrentProcessId());
-  name += ".";
-  name += std::to_string(::InterlockedIncrement(&counter));
-  held_ = ::CreateEventA(nullptr, TRUE, FALSE, (name + ".held").c_str());
-  release_ = ::CreateEventA(nullptr, TRUE, FALSE, (name + ".release").c_str());
-  std::string command = ModulePath();
-  command.insert(0, 1, '"');
-  command += "\" --hold \"" + path + "\" " + name;
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-    ::CloseHandle(process.hThread);
-    process_ = process.hProcess;
-    const HANDLE either[] = {held_, process_};
-    holding_ = ::WaitForMultipleObjects(2, either, FALSE, 30000) == WAIT_OBJECT_0;
-  }
-}
-
-void FileHolder::Release() {
-  if (release_) ::SetEvent(release_);
-  if (process_) {
-    ::WaitForSingleObject(process_, 30000);
-    ::CloseHandle(process_);
-  }
-  if (held_) ::CloseHandle(held_);
-  if (release_) ::CloseHandle(release_);
-  held_ = release_ = process_ = nullptr;
-  holding_ = false;
-}
-
-}  // namespace quillbox::test
-
-namespace quillbox::test {
-
-ClassesOverride::ClassesOverride(const std::string& key, const std::string& value) : key_(key) {
-  UniqueKey existing;
-  existed_ = ::RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, existing.put()) == ERROR_SUCCESS;
-  char previous[MAX_PATH] = {};
-  LONG size = sizeof previous;
-  had_value_ = ::RegQueryValueA(HKEY_CLASSES_ROOT, key.c_str(), previous, &size) == ERROR_SUCCESS;
-  previous_ = previous;
-  ::RegSetValueA(HKEY_CLASSES_ROOT, key.c_str(), REG_SZ, value.c_str(), static_cast<DWORD>(value.size()));
-}
-
-ClassesOverride::~ClassesOverride() {
-  if (had_value_) {
-    ::RegSetValueA(HKEY_CLASSES_ROOT, key_.c_str(), REG_SZ, previous_.c_str(), static_cast<DWORD>(previous_.size()));
-  } else if (existed_) {
-    UniqueKey key;
-    if (::RegOpenKeyExA(HKEY_CLASSES_ROOT, key_.c_str(), 0, KEY_SET_VALUE, key.put()) == ERROR_SUCCESS) {
-      ::RegDeleteValueA(key.get(), nullptr);
-    }
-  } else {
-    ::RegDeleteTreeA(HKEY_CLASSES_ROOT, key_.c_str());
-  }
-}
-
-}  // namespace quillbox::test
-
-namespace quillbox::test {
-
-BrowserStandIn::BrowserStandIn(const std::string& folder) : record_(folder + "\\browser.txt") {
-  static LONG counter = 0;
-  event_name_ = "Quillbox.Test.Browser.";
-  event_name_ += std::to_string(::GetCurrentProcessId());
-  event_name_ += ".";
-  event_name_ += std::to_string(::InterlockedIncrement(&counter));
-  event_ = ::CreateEventA(nullptr, FALSE, FALSE, event_name_.c_str());
-}
-
-BrowserStandIn::~BrowserStandIn() { ::CloseHandle(event_); }
-
-std::string BrowserStandIn::Command() const {
-  std::string command = ModulePath();
-  command.insert(0, 1, '"');
-  command += "\" --record " + record_ + " " + event_name_ + " \"%1\"";
-  return command;
-}
-
-std::string BrowserStandIn::NextCommandLine() {
-  if (::WaitForSingleObject(event_, 10000) != WAIT_OBJECT_0) return {};
-  std::string line = ReadFileBytes(record_);
-  ::DeleteFileA(record_.c_str());
-  return line;
-}
-
-bool BrowserStandIn::Started() {
-  const bool started = ::WaitForSingleObject(event_, 0) == WAIT_OBJECT_0;
-  ::DeleteFileA(record_.c_str());
-  return started;
-}
-
-}  // namespace quillbox::test
-
-namespace quillbox::test {
-
-RegistryValueOverride::RegistryValueOverride(HKEY root, const std::string& key, const std::string& name,
-                                             const std::string& value)
-    : name_(name) {
-  ::RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr);
-  ::RegSetValueExA(key_, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>(value.size() + 1));
-}
-
-RegistryValueOverride::~RegistryValueOverride() {
-  ::RegDeleteValueA(key_, name_.c_str());
-  ::RegCloseKey(key_);
+void Program::Kill() {
+  ::TerminateProcess(process_.get(), 9);
+  ::WaitForSingleObject(process_.get(), 10000);
 }
 
 }  // namespace quillbox::test

@@ -1,0 +1,5 @@
+// The framework tests' dialog (framework_test.rc): a static to take over and an edit.
+#pragma once
+#define IDD_TEST_DIALOG 900
+#define IDC_TEST_STATIC 901
+#define IDC_TEST_EDIT 902

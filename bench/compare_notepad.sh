@@ -22,29 +22,9 @@ set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 runs="${1:-5}"
 
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
-fi
-
-source "$here/scripts/setup.sh"
-quillbox_install "${QUILLBOX_BUILD_PACKAGES[@]}"
-build="$here/build/windows"
-cmake -S "$here" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64.cmake" \
-      -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j 2 --target Quillbox note_driver >/dev/null
-quillbox="${QUILLBOX_EXE:-$build/app/Quillbox.exe}"
-driver="$build/bench/note_driver.exe"
-work="$build/bench-notes"
-rm -rf "$work"
-mkdir -p "$work"
-
-export WINEPREFIX="$build/wineprefix-bench"
-"$here/scripts/wine-run.sh" cmd /c exit >/dev/null 2>&1   # makes the prefix (virtual desktop, fonts)
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
-# One wine server for the whole run, so that no start pays for starting it.
-wineserver -w
-wineserver -p
-trap 'wineserver -k 2>/dev/null || true' EXIT
+bench_arguments=("$@")
+bench_work=bench-notes
+source "$here/bench/bench_setup.sh"
 for setting in "fWrap 1" "iWindowPosX 40" "iWindowPosY 40" "iWindowPosDX 420" "iWindowPosDY 560"; do
   set -- $setting
   wine reg add 'HKCU\Software\Microsoft\Notepad' /v "$1" /t REG_DWORD /d "$2" /f >/dev/null 2>&1

@@ -14,29 +14,11 @@ set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 tries="${1:-30}"
 
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
-fi
-
-source "$here/scripts/setup.sh"
-quillbox_install "${QUILLBOX_BUILD_PACKAGES[@]}"
-build="$here/build/windows"
-cmake -S "$here" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64.cmake" \
-      -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j 2 --target Quillbox note_driver >/dev/null
-quillbox="${QUILLBOX_EXE:-$build/app/Quillbox.exe}"
-driver="$build/bench/note_driver.exe"
-work="$build/torture"
+bench_arguments=("$@")
+bench_work=torture
+source "$here/bench/bench_setup.sh"
 folder="$work/notes"
-rm -rf "$work"
 mkdir -p "$folder"
-
-export WINEPREFIX="$build/wineprefix-bench"
-"$here/scripts/wine-run.sh" cmd /c exit >/dev/null 2>&1   # makes the prefix (virtual desktop, fonts)
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
-wineserver -w
-wineserver -p
-trap 'wineserver -k 2>/dev/null || true' EXIT
 
 # 10 MB of ordinary lines, and the window well inside the screen.
 {

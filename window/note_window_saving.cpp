@@ -42,6 +42,9 @@ void NoteWindow::ReportUnreadable(const std::string& path, const NoteFileContent
 }
 
 void NoteWindow::ShowNote(const std::string& path, NoteFileContent file) {
+  // A save on its own of the note shown so far ends first, and its outcome
+  // is taken in for that note, not for this one.
+  FinishBackgroundSave();
   const bool unreadable = IsUnreadable(file);
   const bool read = file.status == NoteFileContent::Status::kRead;
   if (unreadable) ReportUnreadable(path, file);

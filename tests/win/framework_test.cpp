@@ -1,53 +1,38 @@
 // The window framework: message tables, the modal run and its
 // pre-translation, taking over controls, and the owners of handles.
 #include <gtest/gtest.h>
-#include <windows.h>
 
 #include <thread>
-#include <vector>
 
 #include "framework/dialog.h"
-#include "framework/unique_handle.h"
 #include "tests/win/test_resource.h"
 #include "tests/win/test_support.h"
 
 namespace quillbox {
 namespace {
 
-constexpr UINT kAnswer = WM_APP + 1;
-constexpr UINT kEnd = WM_APP + 2;
-constexpr UINT kProbe = WM_APP + 3;
-
-std::vector<std::string> trail;  // who saw kProbe, in order
+constexpr UINT kAnswer = WM_APP + 1, kEnd = WM_APP + 2, kProbe = WM_APP + 3;  // a kProbe of 1 is consumed
+std::vector<std::string> trail;  // who saw kProbe and WM_GETTEXT, in order
 
 class ProbeControl : public Control<ProbeControl> {
  public:
-  bool consume = false;
   bool PreTranslateMessage(MSG& message) override {
     if (message.message == kProbe) trail.push_back("control pre-translates");
-    return message.message == kProbe && consume;
+    return message.message == kProbe && message.wParam == 1;
   }
-  Handled OnProbe(WPARAM, LPARAM) {
-    trail.push_back("control handles");
-    return 0;
-  }
-  Handled OnGetText(WPARAM, LPARAM) {
-    trail.push_back("control sees WM_GETTEXT");
-    return Default();
-  }
+  Handled OnProbe(WPARAM, LPARAM) { return trail.push_back("control handles"), 0; }
+  Handled OnGetText(WPARAM, LPARAM) { return trail.push_back("control sees WM_GETTEXT"), Default(); }
   static constexpr Entry kMessageMap[] = {{kProbe, &ProbeControl::OnProbe}, {WM_GETTEXT, &ProbeControl::OnGetText}};
 };
 
 class TestDialog : public Dialog<TestDialog> {
  public:
-  explicit TestDialog(HWND owner = nullptr) : Dialog<TestDialog>(IDD_TEST_DIALOG, owner) {}
+  TestDialog() : Dialog<TestDialog>(IDD_TEST_DIALOG, nullptr) {}
   ProbeControl control;
   bool visible_when_destroyed = true;
-  bool initialised = false;
-
   BOOL OnInitDialog() override {
     DialogBase::OnInitDialog();
-    initialised = control.Subclass(Item(IDC_TEST_STATIC));
+    control.Subclass(Item(IDC_TEST_STATIC));
     return TRUE;
   }
   bool PreTranslateMessage(MSG& message) override {
@@ -59,70 +44,38 @@ class TestDialog : public Dialog<TestDialog> {
     return DialogBase::Destroy();
   }
   Handled OnAnswer(WPARAM, LPARAM) { return 42; }
-  Handled OnEnd(WPARAM code, LPARAM) {
-    EndModal(static_cast<INT_PTR>(code));
-    return 0;
-  }
+  Handled OnEnd(WPARAM code, LPARAM) { return EndModal(static_cast<INT_PTR>(code)), 0; }
   static constexpr Entry kMessageMap[] = {{kAnswer, &TestDialog::OnAnswer}, {kEnd, &TestDialog::OnEnd}};
 };
 
-TEST(Dialog, TableHandlersAnswerAndEverythingElseGetsTheDialogManagersProcessing) {
+// Queued messages are offered to their window, then its parents, unless one
+// consumes them; the table answers its own, the dialog manager and the
+// taken-over control keep the rest; the dialog is hidden before it is destroyed.
+TEST(Dialog, RoutesEachMessageToThePreTranslatorsTheTableTheDialogManagerAndTheControlInTurn) {
   TestDialog dialog;
   test::RunWhileOpen(dialog, [&] {
-    EXPECT_TRUE(dialog.initialised);
     EXPECT_EQ(::SendMessageA(dialog.hwnd(), kAnswer, 0, 0), 42);
-    char caption[32] = {};
-    ::GetWindowTextA(dialog.hwnd(), caption, sizeof caption);
-    EXPECT_STREQ(caption, "Framework");
-    // WM_GETDLGCODE is the dialog manager's: it must still reach the edit.
     EXPECT_NE(::SendMessageA(dialog.Item(IDC_TEST_EDIT), WM_GETDLGCODE, 0, 0), 0);
+    EXPECT_FALSE(ProbeControl().Subclass(dialog.control.hwnd()));  // one object per window
+    trail.clear();
+    char text[8] = {};
+    EXPECT_STREQ((::GetWindowTextA(dialog.control.hwnd(), text, sizeof text), text), "link");
+    for (WPARAM consumed : {0, 1}) ::PostMessageA(dialog.control.hwnd(), kProbe, consumed, 0);  // sent ones skip it
   });
-  EXPECT_FALSE(dialog.visible_when_destroyed);  // hidden first, then destroyed
+  EXPECT_EQ(trail, (std::vector<std::string>{"control sees WM_GETTEXT", "control pre-translates", "dialog pre-translates",
+                                             "control handles", "control pre-translates"}));
+  EXPECT_FALSE(dialog.visible_when_destroyed);
   EXPECT_EQ(Window::FromHandle(dialog.control.hwnd()), nullptr);
 }
 
-TEST(Dialog, EachQueuedMessageIsOfferedToItsWindowThenItsParents) {
-  TestDialog dialog;
-  test::RunWhileOpen(dialog, [&] {
-    trail.clear();
-    // Posted, so that the run's loop takes it: sent messages skip pre-translation.
-    ::PostMessageA(dialog.control.hwnd(), kProbe, 0, 0);
-  });
-  EXPECT_EQ(trail, (std::vector<std::string>{"control pre-translates", "dialog pre-translates", "control handles"}));
-
-  TestDialog consuming;
-  consuming.control.consume = true;
-  test::RunWhileOpen(consuming, [&] {
-    trail.clear();
-    ::PostMessageA(consuming.control.hwnd(), kProbe, 0, 0);
-  });
-  EXPECT_EQ(trail, (std::vector<std::string>{"control pre-translates"}));
-}
-
-TEST(Dialog, ATakenOverControlKeepsItsOwnBehaviourForWhatItDoesNotHandle) {
-  TestDialog dialog;
-  test::RunWhileOpen(dialog, [&] {
-    trail.clear();
-    char text[16] = {};
-    ::GetWindowTextA(dialog.control.hwnd(), text, sizeof text);
-    EXPECT_STREQ(text, "link");
-    EXPECT_EQ(trail, (std::vector<std::string>{"control sees WM_GETTEXT"}));
-    EXPECT_FALSE(ProbeControl().Subclass(dialog.control.hwnd()));  // one object per window
-  });
-}
-
-TEST(Dialog, EndModalFromAMessageSentByAnotherThreadEndsTheRun) {
-  TestDialog dialog;
+TEST(Dialog, EndModalSentFromAnotherThreadEndsTheRunAndWmQuitEndsItAndIsPassedOn) {
+  TestDialog ended, quit;
   std::thread sender;
-  test::WhenIdle([&] { sender = std::thread([hwnd = dialog.hwnd()] { ::SendMessageA(hwnd, kEnd, 7, 0); }); });
-  EXPECT_EQ(dialog.RunModal(), 7);
+  test::WhenIdle([&] { sender = std::thread([hwnd = ended.hwnd()] { ::SendMessageA(hwnd, kEnd, 7, 0); }); });
+  EXPECT_EQ(ended.RunModal(), 7);
   sender.join();
-}
-
-TEST(Dialog, WmQuitEndsTheRunAndIsPassedOn) {
-  TestDialog dialog;
   test::WhenIdle([] { ::PostQuitMessage(5); });
-  EXPECT_EQ(dialog.RunModal(), -1);
+  EXPECT_EQ(quit.RunModal(), -1);
   MSG message{};
   ASSERT_TRUE(::PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_EQ(message.wParam, 5u);
@@ -130,20 +83,15 @@ TEST(Dialog, WmQuitEndsTheRunAndIsPassedOn) {
 
 struct CountingTraits {
   using Handle = int;
-  static int closed;
+  inline static int closed = 0;
   static Handle Invalid() noexcept { return 0; }
   static void Close(Handle) noexcept { ++closed; }
 };
-int CountingTraits::closed = 0;
 
 TEST(Ownership, AHandleIsReleasedExactlyOnceByWhoeverOwnsItLast) {
-  CountingTraits::closed = 0;
   {
-    UniqueHandle<CountingTraits> first(7);
-    UniqueHandle<CountingTraits> second(std::move(first));
-    EXPECT_FALSE(first);
-    EXPECT_EQ(second.get(), 7);
-    UniqueHandle<CountingTraits> third(9);
+    UniqueHandle<CountingTraits> first(7), second(std::move(first)), third(9);
+    EXPECT_EQ(std::make_pair(first.get(), second.get()), std::make_pair(0, 7));
     third = std::move(second);  // releases 9, takes 7
     EXPECT_EQ(CountingTraits::closed, 1);
     *third.put() = 11;  // releases 7

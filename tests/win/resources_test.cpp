@@ -12,13 +12,12 @@ namespace {
 // The registered document icon is "<program>,1": the second icon group in
 // the order that the resource compiler writes them.
 TEST(Icons, TheDocumentIconIsTheSecondGroupAsTheRegisteredIndexNamesIt) {
-  std::vector<int> groups;
+  std::vector<ULONG_PTR> groups;
   ::EnumResourceNamesA(nullptr, RT_GROUP_ICON, [](HMODULE, LPCSTR, LPSTR name, LONG_PTR found) {
-    if (IS_INTRESOURCE(name)) reinterpret_cast<std::vector<int>*>(found)->push_back(static_cast<int>(
-        reinterpret_cast<ULONG_PTR>(name)));
+    reinterpret_cast<std::vector<ULONG_PTR>*>(found)->push_back(reinterpret_cast<ULONG_PTR>(name));
     return TRUE;
   }, reinterpret_cast<LONG_PTR>(&groups));
-  EXPECT_EQ(groups, (std::vector<int>{IDR_MAINICON, IDI_NOTEFILE}));
+  EXPECT_EQ(groups, (std::vector<ULONG_PTR>{IDR_MAINICON, IDI_NOTEFILE}));
 }
 
 }  // namespace

@@ -8,11 +8,6 @@
 namespace quillbox {
 namespace {
 
-int CALLBACK NoteFace(const LOGFONTA* font, const TEXTMETRICA*, DWORD, LPARAM found) {
-  *reinterpret_cast<std::string*>(found) = font->lfFaceName;
-  return 0;  // the first match is enough
-}
-
 // Without Marlett the caption's minimize and close boxes show the letters "0"
 // and "r" instead of their symbols.
 TEST(WinePrefix, HasTheMarlettFontThatCaptionButtonsAreDrawnWith) {
@@ -20,8 +15,10 @@ TEST(WinePrefix, HasTheMarlettFontThatCaptionButtonsAreDrawnWith) {
   LOGFONTA wanted{};
   wanted.lfCharSet = DEFAULT_CHARSET;
   lstrcpynA(wanted.lfFaceName, "Marlett", LF_FACESIZE);
-  std::string found;
-  ::EnumFontFamiliesExA(screen, &wanted, &NoteFace, reinterpret_cast<LPARAM>(&found), 0);
+  std::string found;  // the first face is enough
+  ::EnumFontFamiliesExA(screen, &wanted, [](const LOGFONTA* font, const TEXTMETRICA*, DWORD, LPARAM found) {
+    return *reinterpret_cast<std::string*>(found) = font->lfFaceName, 0;
+  }, reinterpret_cast<LPARAM>(&found), 0);
   ::ReleaseDC(nullptr, screen);
   EXPECT_EQ(found, "Marlett");
 }

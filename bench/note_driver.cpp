@@ -148,7 +148,8 @@ char LastByte(const char* path) {
 }
 
 int Measure(const char* program, const char* file, LRESULT length) {
-  std::string command = "\"" + std::string(program) + "\" " + file;
+  std::string command = "\"";
+  command.append(program).append("\" ").append(file);  // appended: GCC 12 warns falsely on a chained +
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};

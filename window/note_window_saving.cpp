@@ -107,6 +107,12 @@ void NoteWindow::Absorb(const SaveOutcome& outcome) {
 }
 
 void NoteWindow::SaveInBackground() {
+  // While a box of ours is open (a question about this very note, say) the
+  // window is disabled: try again once it has gone.
+  if (!::IsWindowEnabled(hwnd())) {
+    ::SetTimer(hwnd(), kAutosaveTimer, kAutosaveDelayMs, nullptr);
+    return;
+  }
   if (note_.background().busy()) {
     save_again_ = true;  // once this one is done, with what has changed since
     return;

@@ -64,8 +64,8 @@ TEST(Dialog, RoutesEachMessageToThePreTranslatorsTheTableTheBaseAndTheControlInT
     EXPECT_STREQ((::GetWindowTextA(dialog.control.hwnd(), text, sizeof text), text), "link");
     for (WPARAM consumed : {0, 1}) ::PostMessageA(dialog.control.hwnd(), kProbe, consumed, 0);  // sent ones skip it
   });
-  EXPECT_EQ(trail, (std::vector<std::string>{"control sees WM_GETTEXT", "control pre-translates", "dialog pre-translates",
-                                             "control handles", "control pre-translates"}));
+  EXPECT_EQ(trail, (std::vector<std::string>{"control sees WM_GETTEXT", "control pre-translates",
+                                             "dialog pre-translates", "control handles", "control pre-translates"}));
   EXPECT_FALSE(dialog.visible_when_destroyed);
   EXPECT_EQ(Window::FromHandle(dialog.control.hwnd()), nullptr);
 }

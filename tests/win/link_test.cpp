@@ -68,6 +68,10 @@ TEST(Link, TakesOverAStaticHoversAndOpensByTheShellElseByTheHtmHandlerWithTheHel
       ::SetWindowTextA(item, text);
       link.SetUrl(url);
       link.SetUnderline(UnderlineMode::Always);
+      RECT r{};
+      ::GetWindowRect(item, &r);
+      test::MoveCursorTo(POINT{r.right + 200, r.bottom + 200});  // the real cursor would hover of its own
+      test::DispatchPending();
       link.Subclass(item);
       HWND tooltip = nullptr;  // the popup of the tooltip class owned by the dialog
       do tooltip = ::FindWindowExA(nullptr, tooltip, TOOLTIPS_CLASSA, nullptr);
@@ -84,15 +88,12 @@ TEST(Link, TakesOverAStaticHoversAndOpensByTheShellElseByTheHtmHandlerWithTheHel
       EXPECT_EQ(::SendMessageA(item, WM_SETCURSOR, 0, 0), has_help ? TRUE : FALSE);
       EXPECT_EQ(::GetCursor() != cross, has_help);  // without the hand: not passed on either
 
-      RECT r{};
-      ::GetWindowRect(item, &r);
-      test::MoveCursorTo(POINT{r.right + 200, r.bottom + 200});  // the real cursor would hover of its own
       EXPECT_EQ(TextColour(item), LinkControl::kUnvisitedColor);
       const struct { UnderlineMode mode; POINT mouse_after; bool ends, underlined_over, underlined_after; } hovers[] = {
-                    {UnderlineMode::OnHover, {r.right, r.top + 1}, true, true, false},
-                    {UnderlineMode::Always, {r.left + 1, r.bottom}, true, true, true},
-                    {UnderlineMode::Never, {r.right, r.bottom}, true, false, false},
-                    {UnderlineMode::OnHover, {r.left, r.top}, false, true, true}};
+          {UnderlineMode::OnHover, {r.right, r.top + 1}, true, true, false},
+          {UnderlineMode::Always, {r.left + 1, r.bottom}, true, true, true},
+          {UnderlineMode::Never, {r.right, r.bottom}, true, false, false},
+          {UnderlineMode::OnHover, {r.left, r.top}, false, true, true}};
       for (const auto& hover : hovers) {
         SCOPED_TRACE(&hover - hovers);
         link.SetUnderline(hover.mode);
@@ -107,9 +108,9 @@ TEST(Link, TakesOverAStaticHoversAndOpensByTheShellElseByTheHtmHandlerWithTheHel
       }
 
       const struct { const char *url, *htm_class; test::BrowserStandIn* started; } clicks[] = {
-                    {"qbtest-web:page", "QuillboxTest.Page", &by_shell},
-                    {"qbtest-nowhere:page", "QuillboxTest.Page", &by_fallback},
-                    {"qbtest-nowhere:page", "QuillboxTest.NoSuchClass", nullptr}};
+          {"qbtest-web:page", "QuillboxTest.Page", &by_shell},
+          {"qbtest-nowhere:page", "QuillboxTest.Page", &by_fallback},
+          {"qbtest-nowhere:page", "QuillboxTest.NoSuchClass", nullptr}};
       for (const auto& click : clicks) {
         SCOPED_TRACE(&click - clicks);
         RegistryOverride htm(HKEY_CLASSES_ROOT, ".htm", click.htm_class);
@@ -126,7 +127,9 @@ TEST(Link, TakesOverAStaticHoversAndOpensByTheShellElseByTheHtmHandlerWithTheHel
   }
   ::MoveFileA(kept.c_str(), help.c_str());
   ASSERT_EQ(boxes.boxes().size(), 2u);
-  for (const auto& box : boxes.boxes()) EXPECT_EQ(box.caption + ": " + box.text, "win_tests: " + LaunchErrorText(failure));
+  for (const auto& box : boxes.boxes()) {
+    EXPECT_EQ(box.caption + ": " + box.text, "win_tests: " + LaunchErrorText(failure));
+  }
 }
 
 }  // namespace

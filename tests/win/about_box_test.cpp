@@ -21,27 +21,38 @@ RECT ScreenRect(HWND window) {
   return rect;
 }
 
-// A box over a stand-in for the note window.
-class AboutBoxTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    QUILLBOX_ONLY_IN_WINE("HKEY_CLASSES_ROOT\\http\\shell\\open\\command");
-    owner_.reset(::CreateWindowExA(0, "Static", "note", WS_POPUP | WS_VISIBLE, 100, 100, 400, 400, nullptr, nullptr,
-                                   nullptr, nullptr));
-    http_.emplace(HKEY_CLASSES_ROOT, "http\\shell\\open\\command", browser_.Command());
-  }
-  UniqueWindow owner_;
-  test::TempFolder folder_;
-  test::BrowserStandIn browser_{folder_.path()};
-  std::optional<test::RegistryOverride> http_;
-};
-
-TEST_F(AboutBoxTest, OpensCentredWithTheCaptureTheOwnerDisabledAndTheWholeAddressInLinkColourUnderlined) {
-  AboutBox about(owner_.get());
-  test::RunWhileOpen(about, [&] {
+// One box over a stand-in for the note window: centred, with the capture and
+// the owner disabled, the whole address in link colour underlined. Over
+// either piece the cursor is the hand, on a piece's right or bottom edge or
+// over the window behind the arrow. A click on the address opens the page
+// once, the box staying open with the capture, also after the box has lost
+// the capture (the button then goes down on the piece); a click elsewhere closes it.
+TEST(AboutBox, OpensCentredWithTheHandOverTheAddressWhereAClickOpensThePageOnceAndClosesOnAClickElsewhere) {
+  QUILLBOX_ONLY_IN_WINE("HKEY_CLASSES_ROOT\\http\\shell\\open\\command");
+  UniqueWindow owner(::CreateWindowExA(0, "Static", "note", WS_POPUP | WS_VISIBLE, 100, 100, 400, 400, nullptr,
+                                       nullptr, nullptr, nullptr));
+  test::TempFolder folder;
+  test::BrowserStandIn browser(folder.path());
+  test::RegistryOverride http(HKEY_CLASSES_ROOT, "http\\shell\\open\\command", browser.Command());
+  std::optional<test::RegistryOverride> failing_http, no_htm_handler;  // every launch fails and says so
+  test::MessageBoxRecorder messages;
+  const HCURSOR hand = ::LoadCursorA(::GetModuleHandleA(nullptr), "HANDCUR"), arrow = ::LoadCursorA(nullptr, IDC_ARROW);
+  const struct { int piece; POINT (*at)(RECT piece, RECT owner); bool on_address; } rows[] = {
+      {IDC_ABOUT_LINK1, [](RECT r, RECT) { return POINT{r.left, r.top}; }, true},
+      {IDC_ABOUT_LINK2, [](RECT r, RECT) { return POINT{r.right - 1, r.bottom - 1}; }, true},
+      {IDC_ABOUT_LINK2, [](RECT r, RECT) { return POINT{r.right, r.top + 2}; }, false},
+      {IDC_ABOUT_LINK2, [](RECT r, RECT) { return POINT{r.left + 5, r.bottom}; }, false},
+      {IDC_ABOUT_LINK1, [](RECT, RECT o) { return POINT{o.left + 4, o.bottom - 4}; }, false}};
+  AboutBox about(owner.get());
+  const auto click = [&](const auto& row, HWND to) {
+    test::MoveCursorTo(row.at(ScreenRect(about.Item(row.piece)), ScreenRect(owner.get())));
+    ::PostMessageA(to, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+  };
+  std::optional<bool> closed_by_click;
+  test::WhenIdle([&] {
     EXPECT_EQ(::GetCapture(), about.hwnd());
-    EXPECT_FALSE(::IsWindowEnabled(owner_.get()));
-    const RECT box = ScreenRect(about.hwnd()), over = ScreenRect(owner_.get());
+    EXPECT_FALSE(::IsWindowEnabled(owner.get()));
+    const RECT box = ScreenRect(about.hwnd()), over = ScreenRect(owner.get());
     EXPECT_LE(std::abs(box.left + box.right - over.left - over.right), 1);
     EXPECT_LE(std::abs(box.top + box.bottom - over.top - over.bottom), 1);
     EXPECT_EQ("http://" + test::WindowText(about.Item(IDC_ABOUT_LINK1)) + test::WindowText(about.Item(IDC_ABOUT_LINK2)),
@@ -59,74 +70,38 @@ TEST_F(AboutBoxTest, OpensCentredWithTheCaptureTheOwnerDisabledAndTheWholeAddres
       EXPECT_EQ(font.lfUnderline != 0, text == LinkColor) << id;
     }
     ::DeleteDC(dc);
-  });
-  EXPECT_TRUE(::IsWindowEnabled(owner_.get()));
-}
-
-// Over either piece of the address the cursor is the hand and a click opens
-// the page, the box staying open; on a piece's right or bottom edge, or over
-// the window behind, the arrow, and a click closes the box.
-TEST_F(AboutBoxTest, OverEitherPieceTheHandAndAClickOpensThePageElsewhereTheArrowAndAClickCloses) {
-  const HCURSOR hand = ::LoadCursorA(::GetModuleHandleA(nullptr), "HANDCUR"), arrow = ::LoadCursorA(nullptr, IDC_ARROW);
-  const struct { int piece; POINT (*at)(RECT piece, RECT owner); bool on_address; } rows[] = {
-      {IDC_ABOUT_LINK1, [](RECT r, RECT) { return POINT{r.left, r.top}; }, true},
-      {IDC_ABOUT_LINK2, [](RECT r, RECT) { return POINT{r.right - 1, r.bottom - 1}; }, true},
-      {IDC_ABOUT_LINK2, [](RECT r, RECT) { return POINT{r.right, r.top + 2}; }, false},
-      {IDC_ABOUT_LINK2, [](RECT r, RECT) { return POINT{r.left + 5, r.bottom}; }, false},
-      {IDC_ABOUT_LINK1, [](RECT, RECT o) { return POINT{o.left + 4, o.bottom - 4}; }, false}};
-  for (const auto& row : rows) {
-    SCOPED_TRACE(&row - rows);
-    AboutBox about(owner_.get());
-    HCURSOR cursor = nullptr;
-    bool open_with_capture = false;
-    test::WhenIdle([&] {
-      test::MoveCursorTo(row.at(ScreenRect(about.Item(row.piece)), ScreenRect(owner_.get())));
+    for (const auto& row : rows) {
+      SCOPED_TRACE(&row - rows);
+      test::MoveCursorTo(row.at(ScreenRect(about.Item(row.piece)), ScreenRect(owner.get())));
       ::PostMessageA(about.hwnd(), WM_MOUSEMOVE, 0, 0);  // ours, taken before any later report of the driver's
       MSG message{};
       if (::PeekMessageA(&message, about.hwnd(), WM_MOUSEMOVE, WM_MOUSEMOVE, PM_REMOVE)) ::DispatchMessageA(&message);
-      cursor = ::GetCursor();
-      ::PostMessageA(about.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
-      test::WhenIdle([&] {
-        open_with_capture = ::IsWindowVisible(about.hwnd()) && ::GetCapture() == about.hwnd();
-        ::PostMessageA(about.hwnd(), WM_COMMAND, IDCANCEL, 0);
-      });
-    });
-    const INT_PTR result = about.RunModal();
-    test::PumpUntil([] { return false; }, 100);  // the check above runs while `about` lives
-    EXPECT_EQ(cursor, row.on_address ? hand : arrow);
-    EXPECT_EQ(open_with_capture, row.on_address);
-    EXPECT_TRUE(row.on_address ? browser_.NextCommandLine().find(kMakerUrl) != std::string::npos : result == IDOK);
-  }
-  EXPECT_FALSE(browser_.Started());
-}
-
-// Every launch fails and says so, one message a launch. The button goes down
-// where the system sends it: to the box while it holds the capture, else to the piece.
-TEST_F(AboutBoxTest, AClickOnAPieceLaunchesOnceAlsoAfterTheBoxHasLostTheCapture) {
-  test::RegistryOverride failing_http(HKEY_CLASSES_ROOT, "http\\shell\\open\\command", folder_ / "none.exe %1");
-  test::RegistryOverride no_htm_handler(HKEY_CLASSES_ROOT, ".htm", "QuillboxTest.NoSuchClass");
-  test::MessageBoxRecorder messages;
-  AboutBox about(owner_.get());
-  std::vector<size_t> after_each_click;
-  const auto click = [&] {
-    const RECT piece = ScreenRect(about.Item(IDC_ABOUT_LINK1));
-    test::MoveCursorTo(POINT{piece.left + 3, piece.top + 3});
-    ::PostMessageA(::GetCapture() ? about.hwnd() : about.Item(IDC_ABOUT_LINK1), WM_LBUTTONDOWN, MK_LBUTTON, 0);
-  };
-  test::WhenIdle([&] {
-    click();
+      EXPECT_EQ(::GetCursor(), row.on_address ? hand : arrow);
+    }
+    click(rows[0], about.hwnd());
     test::WhenIdle([&] {
-      after_each_click.push_back(messages.boxes().size());
+      EXPECT_TRUE(::IsWindowVisible(about.hwnd()) && ::GetCapture() == about.hwnd());
+      EXPECT_NE(browser.NextCommandLine().find(kMakerUrl), std::string::npos);
+      failing_http.emplace(HKEY_CLASSES_ROOT, "http\\shell\\open\\command", folder / "none.exe %1");
+      no_htm_handler.emplace(HKEY_CLASSES_ROOT, ".htm", "QuillboxTest.NoSuchClass");
       ::ReleaseCapture();  // as when another window takes it
-      click();
+      click(rows[1], about.Item(rows[1].piece));
       test::WhenIdle([&] {
-        after_each_click.push_back(messages.boxes().size());
-        ::PostMessageA(about.hwnd(), WM_COMMAND, IDOK, 0);
+        EXPECT_TRUE(::IsWindowVisible(about.hwnd()) && ::GetCapture() == about.hwnd());
+        click(rows[4], about.hwnd());
+        test::WhenIdle([&] {
+          closed_by_click = !about.hwnd();
+          if (!*closed_by_click) ::PostMessageA(about.hwnd(), WM_COMMAND, IDCANCEL, 0);
+        });
       });
     });
   });
   about.RunModal();
-  EXPECT_EQ(after_each_click, (std::vector<size_t>{1, 2}));
+  test::PumpUntil([&] { return closed_by_click.has_value(); });
+  EXPECT_EQ(closed_by_click, true);
+  EXPECT_TRUE(::IsWindowEnabled(owner.get()));
+  EXPECT_EQ(messages.boxes().size(), 1u);  // the second click's one launch
+  EXPECT_FALSE(browser.Started());
 }
 
 // Over the real note window, minimised: the box stays in sight, and a second

@@ -15,43 +15,40 @@ using test::RegistryOverride;
 // for byte: the registry keeps text in UTF-16; written without its NUL, a
 // text is kept with the one that follows it in memory; one written with no
 // data (an empty text) has no bytes.
-void ExpectRegistered(HKEY root, const std::string& module) {
-  for (const FileTypeEntry& entry : NoteFileTypeEntries(module)) {
+void ExpectRegistered(HKEY root, std::vector<FileTypeEntry> entries) {
+  for (const FileTypeEntry& entry : entries) {
     wchar_t stored[1024] = {};
     DWORD type = REG_NONE, size = sizeof stored;
     UniqueKey key;
     ::RegOpenKeyExA(root, entry.key.c_str(), 0, KEY_READ, key.put());
     ::RegQueryValueExW(key.get(), std::wstring(entry.value_name.begin(), entry.value_name.end()).c_str(), nullptr,
                        &type, reinterpret_cast<BYTE*>(stored), &size);
-    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ)) << entry.key;
-    EXPECT_EQ(std::wstring(stored, size / sizeof(wchar_t)) + (size % 2 ? L"<odd byte count>" : L""),
+    EXPECT_EQ(std::wstring(stored, size / sizeof(wchar_t)) + (size % 2 || type != REG_SZ ? L"<not a text>" : L""),
               std::wstring(entry.data.begin(), entry.data.end()) + (entry.data.empty() ? L"" : std::wstring(1, L'\0')))
         << entry.key;
   }
 }
 
+// Changed by another program, the entries are set back on a start, its
+// other values kept; with the classes root writable the user's classes are
+// not opened (opening makes them: an empty key taken away shows whether).
 TEST(FileTypeRegistration, AStartSetsChangedEntriesBackKeepsOtherValuesAndLeavesTheUsersClassesUnopened) {
   QUILLBOX_ONLY_IN_WINE("HKEY_CLASSES_ROOT\\.note");
-  // Changed by another program; its other values stay.
   RegistryOverride other_class(HKEY_CLASSES_ROOT, ".note", "SomebodyElse.Note"),
       content_type(HKEY_CLASSES_ROOT, ".note", "text/plain", "Content Type"),
       other_icon(HKEY_CLASSES_ROOT, "Note\\DefaultIcon", "other.exe,7"),
       null_file(HKEY_CLASSES_ROOT, ".note\\ShellNew", "", "NullFile");  // one NUL where no data belongs
-  // Opening the user's classes makes them when they are missing: an empty
-  // key taken away shows whether a start opened it.
   const bool user_classes_gone = ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Classes") == ERROR_SUCCESS;
   NoteWindow window("Quillbox.exe /p");
   test::RunWhileOpen(window, [] {});
   UniqueKey user_classes;
-  const LONG opened = ::RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Classes", 0, KEY_READ, user_classes.put());
+  EXPECT_EQ(user_classes_gone ? ::RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Classes", 0, KEY_READ, user_classes.put())
+                              : ERROR_FILE_NOT_FOUND, ERROR_FILE_NOT_FOUND);
   ::RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Classes", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, user_classes.put(),
                     nullptr);
-  EXPECT_EQ(user_classes_gone ? opened : ERROR_FILE_NOT_FOUND, ERROR_FILE_NOT_FOUND);
-  ExpectRegistered(HKEY_CLASSES_ROOT, ModulePath());
-  char type[32] = {};
-  DWORD size = sizeof type;
-  ::RegGetValueA(HKEY_CLASSES_ROOT, ".note", "Content Type", RRF_RT_REG_SZ, nullptr, type, &size);
-  EXPECT_STREQ(type, "text/plain");
+  std::vector<FileTypeEntry> kept_too = NoteFileTypeEntries(ModulePath());
+  kept_too.push_back({".note", false, "Content Type", "text/plain"});
+  ExpectRegistered(HKEY_CLASSES_ROOT, kept_too);
 }
 
 // Entries go to the classes root or, where it refuses them (a volatile key
@@ -65,23 +62,22 @@ TEST(FileTypeRegistration, EntriesGoWholeToTheClassesElseToTheUsersAndOnlyAWrite
                     machine.put(), nullptr);
   ::RegCreateKeyExA(machine.get(), "Volatile", 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr,
                     refusing.put(), nullptr);
-  const std::string module = "C:\\Program Files\\" + std::string(300, 'm') + "\\Quillbox.exe";
+  const auto entries = NoteFileTypeEntries("C:\\Program Files\\" + std::string(300, 'm') + "\\Quillbox.exe");
   for (HKEY classes : {machine.get(), refusing.get()}) {
     SCOPED_TRACE(classes == refusing.get() ? "refusing" : "writable");
     const auto write = [&] {
-      return WriteFileTypeEntries({classes, {}}, {HKEY_CURRENT_USER, "Software\\QuillboxTest\\User"},
-                                  NoteFileTypeEntries(module));
+      return WriteFileTypeEntries({classes, {}}, {HKEY_CURRENT_USER, "Software\\QuillboxTest\\User"}, entries);
     };
     EXPECT_TRUE(write());
     UniqueKey user;
     ::RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\QuillboxTest\\User", 0, KEY_ALL_ACCESS, user.put());
     EXPECT_EQ(static_cast<bool>(user), classes == refusing.get());
     const HKEY landed = user ? user.get() : classes;
-    ExpectRegistered(landed, module);
+    ExpectRegistered(landed, entries);
     EXPECT_FALSE(write());
     RegistryOverride changed(landed, ".note", "Other");
     EXPECT_TRUE(write());
-    ExpectRegistered(landed, module);
+    ExpectRegistered(landed, entries);
   }
   refusing.reset();
   machine.reset();

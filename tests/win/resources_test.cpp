@@ -6,19 +6,12 @@
 
 #include "res/resource.h"
 
-namespace quillbox {
-namespace {
-
 // The registered document icon is "<program>,1": the second icon group in
 // the order that the resource compiler writes them.
 TEST(Icons, TheDocumentIconIsTheSecondGroupAsTheRegisteredIndexNamesIt) {
   std::vector<ULONG_PTR> groups;
   ::EnumResourceNamesA(nullptr, RT_GROUP_ICON, [](HMODULE, LPCSTR, LPSTR name, LONG_PTR found) {
-    reinterpret_cast<std::vector<ULONG_PTR>*>(found)->push_back(reinterpret_cast<ULONG_PTR>(name));
-    return TRUE;
+    return reinterpret_cast<std::vector<ULONG_PTR>*>(found)->push_back(reinterpret_cast<ULONG_PTR>(name)), TRUE;
   }, reinterpret_cast<LONG_PTR>(&groups));
   EXPECT_EQ(groups, (std::vector<ULONG_PTR>{IDR_MAINICON, IDI_NOTEFILE}));
 }
-
-}  // namespace
-}  // namespace quillbox

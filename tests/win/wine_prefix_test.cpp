@@ -10,8 +10,10 @@
 TEST(WinePrefix, HasTheMarlettFontThatCaptionButtonsAreDrawnWith) {
   LOGFONTA wanted{0, 0, 0, 0, 0, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Marlett"};
   std::string found;  // the first face is enough
-  ::EnumFontFamiliesExA(::GetDC(nullptr), &wanted, [](const LOGFONTA* font, const TEXTMETRICA*, DWORD, LPARAM found) {
+  HDC screen = ::GetDC(nullptr);
+  ::EnumFontFamiliesExA(screen, &wanted, [](const LOGFONTA* font, const TEXTMETRICA*, DWORD, LPARAM found) {
     return *reinterpret_cast<std::string*>(found) = font->lfFaceName, 0;
   }, reinterpret_cast<LPARAM>(&found), 0);
+  ::ReleaseDC(nullptr, screen);
   EXPECT_EQ(found, "Marlett");
 }

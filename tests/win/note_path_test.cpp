@@ -92,6 +92,7 @@ TEST(NotePath, TheCommandLineAndADropOpenOnlyNotesAndShortcutsToThemAfterSavingT
   }
   ::SetCurrentDirectoryA(previous);
   EXPECT_EQ(ReadFileBytes(overlong.substr(0, MAX_PATH - 1)), "<missing>");
+  EXPECT_EQ(ReadFileBytes(at("My Notes\\shopping.note")), Note("My Notes\\shopping"));
 }
 
 }  // namespace

@@ -118,10 +118,15 @@ TEST(NoteWindow, ShowsItsNoteKeepsKeysAwayFromTheTextAndWritesItBackExactly) {
     EXPECT_EQ(test::ReadFileBytes(note), "1001\r\n-30\r\n40\r\n250\r\n300\r\nBuy milk\r\n\r\nCall the office" + typed);
 
     // A stored rectangle on no monitor comes onto the real work area at
-    // least at the system's smallest size.
+    // least at the system's smallest size. A save on its own of the note
+    // shown so far ends first: its outcome is no news of the new note's file,
+    // which the close then saves without a word.
     ::ShowWindow(shown, SW_RESTORE);
     test::WriteFileBytes(folder / "far.note", "1001\r\n30000\r\n-20000\r\n0\r\n0\r\ntext");
+    test::TypeText(edit, "!");
+    window.SaveInBackground();
     window.LoadNote(folder / "far.note");
+    EXPECT_EQ(DecodeNote(test::ReadFileBytes(note)).text, "Buy milk\r\n\r\nCall the office" + typed + "!");
     const NoteGeometry placed = Rect(shown);
     MONITORINFO monitor{sizeof monitor, {}, {}, 0};
     ::GetMonitorInfoA(::MonitorFromWindow(shown, MONITOR_DEFAULTTONEAREST), &monitor);
@@ -130,7 +135,7 @@ TEST(NoteWindow, ShowsItsNoteKeepsKeysAwayFromTheTextAndWritesItBackExactly) {
                 placed.top + placed.height <= work.bottom);
     EXPECT_GE(placed.width, ::GetSystemMetrics(SM_CXMINTRACK));
     EXPECT_GE(placed.height, ::GetSystemMetrics(SM_CYMINTRACK));
-    ::SendMessageA(shown, WM_ENDSESSION, TRUE, 0);
+    test::PumpUntil([] { return false; }, 200);
   });
   ASSERT_EQ(boxes.boxes().size(), 2u);
   EXPECT_EQ(boxes.boxes()[0].caption + boxes.boxes()[0].text + boxes.boxes()[1].text, "MEMO!12");

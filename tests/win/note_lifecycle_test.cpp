@@ -1,5 +1,6 @@
-// The note's life in the real note window and on disk: loading, saving
-// exactly, new notes, and a replace that never shows a reader a broken note.
+// The note's life on disk: new notes written at their path, and a replace that
+// never shows a reader a broken note, keeps the note's access list and links,
+// and falls back to a write in place where no new file may be made.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -7,8 +8,6 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <functional>
-#include <optional>
 #include <set>
 #include <thread>
 
@@ -25,77 +24,39 @@ using test::ReadFileBytes;
 using test::TempFolder;
 using test::WriteFileBytes;
 
-const std::string kShopping = "1001\r\n100\r\n80\r\n220\r\n260\r\nBuy milk\r\n\r\nCall the office";
-
-NoteGeometry WindowGeometry(HWND window) {
-  RECT rect{};
-  ::GetWindowRect(window, &rect);
-  return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
-}
-
-// A note only looked at keeps its bytes; one typed into and moved is written
-// exactly as the window leaves it; the end of the session saves it while the
-// window is still open.
-TEST(NoteLifecycle, ShowsAStoredNoteAndWritesItBackExactlyAsTheWindowLeavesIt) {
-  TempFolder folder;
-  const std::string note = folder / "Shopping.note";
-  WriteFileBytes(note, kShopping);
-  test::MessageBoxRecorder boxes;
-  const auto run = [&](const std::function<void(HWND window, HWND edit)>& act) {
-    NoteWindow window("Quillbox.exe \"" + note + "\"");
-    test::RunWhileOpen(window, [&] { act(window.hwnd(), ::GetDlgItem(window.hwnd(), IDC_NOTE_TEXT)); });
-  };
-  run([](HWND window, HWND) {
-    EXPECT_EQ(test::WindowText(window), "Shopping");
-    EXPECT_EQ(test::NoteText(window), "Buy milk\r\n\r\nCall the office");
-    EXPECT_EQ(WindowGeometry(window), (NoteGeometry{100, 80, 220, 260}));
-  });
-  EXPECT_EQ(ReadFileBytes(note), kShopping);
-  run([](HWND window, HWND edit) { test::TypeText(edit, "\r\nand bread"), ::MoveWindow(window, -30, 40, 250, 300, TRUE); });
-  EXPECT_EQ(ReadFileBytes(note), "1001\r\n-30\r\n40\r\n250\r\n300\r\nBuy milk\r\n\r\nCall the office\r\nand bread");
-  run([&](HWND window, HWND edit) {
-    test::TypeText(edit, "!");
-    EXPECT_EQ(::SendMessageA(window, WM_QUERYENDSESSION, 0, 0), TRUE);
-    EXPECT_EQ(DecodeNote(ReadFileBytes(note)).text, "Buy milk\r\n\r\nCall the office\r\nand bread!");
-    ::SendMessageA(window, WM_ENDSESSION, TRUE, 0);  // ends the run
-  });
-  EXPECT_TRUE(boxes.boxes().empty());
-  EXPECT_EQ(folder.Files().size(), 1u);
-}
-
 // A note that has no text yet opens at the template's place under its
 // caption and takes the typed text at its path when the window closes.
 TEST(NoteLifecycle, ANewNoteKeepsTheTemplatesLookAndIsWrittenAtItsPathOnClose) {
   TempFolder folder;
   const std::string long_name = std::string(200, 'n') + ".note";
   const struct {
-    std::string arguments, file;
-    std::optional<std::string> content;  // none: the file is missing
-    bool reported;  // "Path not found."
-    std::string typed;  // none: even an untouched new note is written
+    std::string file;
+    bool exists, reported;  // an empty file; "Path not found."
+    std::string typed;      // "": even an untouched new note is written
   } cases[] = {
-      {"", "default.note", std::nullopt, false, ""},
-      {"\"" + (folder / "empty.note") + "\"", "empty.note", "", false, "typed"},
-      {"\"" + (folder / "new.note") + "\"", "new.note", std::nullopt, true, "typed"},
-      {"\"" + (folder / long_name) + "\"", long_name, std::nullopt, true, "typed"},
+      {"default.note", false, false, ""},
+      {"empty.note", true, false, "typed"},
+      {"new.note", false, true, "typed"},
+      {long_name, false, true, "typed"},
   };
   char previous[MAX_PATH] = {};
   ::GetCurrentDirectoryA(MAX_PATH, previous);
   ::SetCurrentDirectoryA(folder.path().c_str());
   for (const auto& row : cases) {
-    if (row.content) WriteFileBytes(folder / row.file, *row.content);
+    if (row.exists) WriteFileBytes(folder / row.file, "");
     test::MessageBoxRecorder boxes;
-    NoteGeometry shown;
-    NoteWindow window("Quillbox.exe " + row.arguments);
+    RECT shown{};
+    NoteWindow window(row.typed.empty() ? "Quillbox.exe " : "Quillbox.exe \"" + (folder / row.file) + "\"");
     test::RunWhileOpen(window, [&] {
       EXPECT_EQ(test::WindowText(window.hwnd()), " M E M O !") << row.file;
-      shown = WindowGeometry(window.hwnd());
+      ::GetWindowRect(window.hwnd(), &shown);
       test::TypeText(::GetDlgItem(window.hwnd(), IDC_NOTE_TEXT), row.typed);
     });
     EXPECT_EQ(shown.left + shown.top, 0) << row.file;
-    EXPECT_EQ(ReadFileBytes(folder / row.file), EncodeNote(shown, row.typed)) << row.file;
-    EXPECT_EQ(boxes.boxes().size(), row.reported ? 1u : 0u) << row.file;
-    EXPECT_TRUE(!row.reported || boxes.Said(0, "not found")) << row.file;
+    EXPECT_EQ(ReadFileBytes(folder / row.file),
+              EncodeNote({0, 0, shown.right - shown.left, shown.bottom - shown.top}, row.typed)) << row.file;
+    EXPECT_TRUE(row.reported ? boxes.boxes().size() == 1 && boxes.Said(0, "not found") : boxes.boxes().empty())
+        << row.file;
   }
   ::SetCurrentDirectoryA(previous);
 }
@@ -104,14 +65,36 @@ TEST(NoteLifecycle, ANewNoteKeepsTheTemplatesLookAndIsWrittenAtItsPathOnClose) {
 // (a save in place would, and so would a replace that removes it first). The
 // one other file ever seen is the note's hidden temporary file; a save
 // removes one that an interrupted save left; the note keeps its own
-// attributes, not the temporary file's; the longest note name leaves room
-// for its temporary file's.
-TEST(NoteFile, AReaderSeesTheOldOrTheNewNoteAndAtMostItsHiddenTemporaryFile) {
+// attributes and access list (Wine keeps that as the file's Unix mode), not
+// the new file's; the longest note name leaves room for its temporary file's.
+TEST(NoteFile, AReaderSeesTheOldOrTheNewNoteAndTheNoteKeepsItsAttributesAndAccessList) {
   TempFolder folder;
   const std::string note = folder / "a.note", leftover = folder / "~a.note.tmp", small(1000, 's'), large(300000, 'L');
   WriteFileBytes(note, "old");
   WriteFileBytes(leftover, std::string(2000000, 'L'));
   ::SetFileAttributesA(leftover.c_str(), FILE_ATTRIBUTE_HIDDEN);
+  const auto access_list = [](const std::string& path) {
+    char descriptor[4096], *text = nullptr;
+    DWORD needed = 0;
+    if (::GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, descriptor, sizeof descriptor, &needed)) {
+      ::ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
+                                                             &text, nullptr);
+    }
+    const std::string list = text ? text : "<unreadable>";
+    return ::LocalFree(text), list;
+  };
+  UniqueKernelHandle token;
+  char user[256], *sid = nullptr;
+  DWORD size = 0;
+  PSECURITY_DESCRIPTOR closed = nullptr;  // only the system and the user may touch the note
+  ASSERT_TRUE(::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.put()) &&
+              ::GetTokenInformation(token.get(), TokenUser, user, sizeof user, &size) &&
+              ::ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &sid) &&
+              ::ConvertStringSecurityDescriptorToSecurityDescriptorA(
+                  ("D:P(A;;FA;;;SY)(A;;FA;;;" + std::string(sid) + ")").c_str(), SDDL_REVISION_1, &closed, nullptr) &&
+              ::SetFileSecurityA(note.c_str(), DACL_SECURITY_INFORMATION, closed));
+  ::LocalFree(sid), ::LocalFree(closed);
+  const std::string list = access_list(note);
   for (const DWORD attributes : {FILE_ATTRIBUTE_NORMAL, FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_NORMAL}) {
     ::SetFileAttributesA(note.c_str(), attributes);
     ASSERT_EQ(WriteNoteFile(note, small), static_cast<DWORD>(ERROR_SUCCESS));
@@ -124,15 +107,14 @@ TEST(NoteFile, AReaderSeesTheOldOrTheNewNoteAndAtMostItsHiddenTemporaryFile) {
   std::thread watcher([&] {
     while (saving) {
       WIN32_FILE_ATTRIBUTE_DATA data{};
-      const bool there = ::GetFileAttributesExA(note.c_str(), GetFileExInfoStandard, &data);
-      if (!there || (data.nFileSizeLow != small.size() && data.nFileSizeLow != large.size())) ++bad;
+      if (!::GetFileAttributesExA(note.c_str(), GetFileExInfoStandard, &data) ||
+          (data.nFileSizeLow != small.size() && data.nFileSizeLow != large.size())) ++bad;
       WIN32_FIND_DATAA found{};
       UniqueFind find(::FindFirstFileA((folder / "*").c_str(), &found));
       for (bool more = static_cast<bool>(find); more; more = ::FindNextFileA(find.get(), &found)) {
         const std::string name = found.cFileName;
         if (name == "." || name == ".." || name == "a.note") continue;
-        seen.insert(name);
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) ++hidden;
+        seen.insert(name), hidden += (found.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) != 0;
       }
     }
   });
@@ -143,50 +125,12 @@ TEST(NoteFile, AReaderSeesTheOldOrTheNewNoteAndAtMostItsHiddenTemporaryFile) {
   EXPECT_EQ(seen, std::set<std::string>{"~a.note.tmp"});
   EXPECT_GT(hidden.load(), 0);
   EXPECT_EQ(ReadFileBytes(note), small);
+  EXPECT_EQ(access_list(note), list);
   const std::string longest = folder / (std::string(250, 'n') + ".note");
   EXPECT_EQ(WriteNoteFile(longest, "new"), static_cast<DWORD>(ERROR_SUCCESS));
   EXPECT_EQ(folder.Files().size(), 2u);
+  EXPECT_NE(access_list(longest), list);  // a new file's list differs, so the kept one shows
   ::DeleteFileW((L"\\\\?\\" + std::wstring(longest.begin(), longest.end())).c_str());  // too long for the clean-up
-}
-
-std::string AccessList(const std::string& path) {
-  char descriptor[4096], *text = nullptr;
-  DWORD needed = 0;
-  if (!::GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, descriptor, sizeof descriptor, &needed) ||
-      !::ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
-                                                              &text, nullptr)) {
-    return "<unreadable>";
-  }
-  const std::string list = text;
-  ::LocalFree(text);
-  return list;
-}
-
-// The rename puts a new file in the note's place; the note's access list
-// must come along rather than the folder's default. (Wine keeps the list as
-// the file's Unix mode, and every file has the same owner: the list shows.)
-TEST(NoteFile, ASavedNoteKeepsItsAccessList) {
-  TempFolder folder;
-  const std::string note = folder / "a.note";
-  WriteFileBytes(note, "old");
-  WriteFileBytes(folder / "plain.note", "old");
-  UniqueKernelHandle token;
-  char user[256], *sid = nullptr;
-  DWORD size = 0;
-  ASSERT_TRUE(::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.put()) &&
-              ::GetTokenInformation(token.get(), TokenUser, user, sizeof user, &size) &&
-              ::ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &sid));
-  // Only the system and the user may touch it.
-  const std::string access = std::string("D:P(A;;FA;;;SY)(A;;FA;;;") + sid + ")";
-  ::LocalFree(sid);
-  PSECURITY_DESCRIPTOR closed = nullptr;
-  ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorA(access.c_str(), SDDL_REVISION_1, &closed, nullptr));
-  ASSERT_TRUE(::SetFileSecurityA(note.c_str(), DACL_SECURITY_INFORMATION, closed));
-  ::LocalFree(closed);
-  const std::string list = AccessList(note);
-  ASSERT_NE(list, AccessList(folder / "plain.note"));
-  ASSERT_EQ(WriteNoteFile(note, "new"), static_cast<DWORD>(ERROR_SUCCESS));
-  EXPECT_EQ(AccessList(note), list);
 }
 
 // A note that is a symbolic link stays one: the save writes the file it leads

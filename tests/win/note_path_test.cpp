@@ -1,4 +1,4 @@
-// Which paths open a note: dropped files and shortcuts, and the command line's.
+// Which paths open a note: the command line's, and dropped files and shortcuts.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -16,100 +16,83 @@ using test::WriteFileBytes;
 std::string Note(const std::string& text) { return EncodeNote({10, 20, 200, 180}, text); }
 std::string Text(const std::string& path) { return DecodeNote(ReadFileBytes(path)).text; }
 
-std::string Said(const test::MessageBoxRecorder& boxes) {
-  std::string said;
-  for (const auto& box : boxes.boxes()) said += box.caption + ": " + box.text;
-  return said;
-}
-
-// Each drop lands on the note "first" with " edited" typed into it: a note
+// A window starts with `arguments` in the test's folder. With no drop, it is
+// closed untouched: it opens its note (relative to the current folder, blanks
+// and all) or says once, in its own box, that it is not found, and leaves the
+// folder as it was. A drop comes once " edited" is typed into "first": a note
 // dropped (also through a shortcut, in its short form) is shown after the
 // open one is saved; anything else, or a note that cannot be opened, leaves
 // the open note as it is; the open note dropped again is read afresh.
-TEST(NotePath, ADropOpensOnlyNotesAndShortcutsToThemAfterSavingTheOpenNote) {
+TEST(NotePath, TheCommandLineAndADropOpenOnlyNotesAndShortcutsToThemAfterSavingTheOpenNote) {
   test::TempFolder folder;
-  const auto at = [&](const char* name) { return folder / name; };
-  for (const char* name : {"first", "second", "held"}) WriteFileBytes(folder / (name + std::string(".note")), Note(name));
+  const auto at = [&](const std::string& name) { return folder / name; };
+  ::CreateDirectoryA(at("My Notes").c_str(), nullptr);
+  for (const char* name : {"first", "second", "held", "My Notes\\shopping", "deleted"}) {
+    WriteFileBytes(at(name + std::string(".note")), Note(name));
+  }
   WriteFileBytes(at("readme.txt"), Note("text"));
   ASSERT_TRUE(test::MakeShortcut(at("to second.lnk"), at("second.note")) &&
               test::MakeShortcut(at("to text.lnk"), at("readme.txt")) &&
-              test::MakeShortcut(at("to shortcut.lnk"), at("to second.lnk")));
-  char short_first[MAX_PATH] = {}, long_path[MAX_PATH] = {};
+              test::MakeShortcut(at("to shortcut.lnk"), at("to second.lnk")) &&
+              test::MakeShortcut(at("to deleted.lnk"), at("deleted.note")));
+  ::DeleteFileA(at("deleted.note").c_str());
+  char short_first[MAX_PATH] = {};
   ::GetShortPathNameA(at("first.note").c_str(), short_first, MAX_PATH);
-  const std::string deep = folder / std::string(120, 'd') + "\\" + std::string(120, 'e');
-  ::CreateDirectoryA((folder / std::string(120, 'd')).c_str(), nullptr);
+  const std::string deep = at(std::string(120, 'd')) + "\\" + std::string(120, 'e');
+  ::CreateDirectoryA(at(std::string(120, 'd')).c_str(), nullptr);
   ::CreateDirectoryA(deep.c_str(), nullptr);
   const std::string overlong = deep + "\\" + std::string(30, 'z') + ".note";  // the system would cut it short
   test::FileHolder holder(at("held.note"));
+  const std::string first = at("first.note"), not_found = "MEMO!: Path not found.";
   const struct {
-    const char* name;
+    std::string arguments;
     std::vector<std::string> dropped;
-    const char* shown;  // the text shown after the drop, saved to `opened` at the close
-    const char* opened;
-    const char* message;
-  } drops[] = {
-      {"not a note", {at("readme.txt")}, "first edited", "first.note", ""},
-      {"a shortcut to a text", {at("to text.lnk")}, "first edited", "first.note", ""},
-      {"a shortcut to a shortcut", {at("to shortcut.lnk")}, "first edited", "first.note", ""},
-      {"an overlong name", {overlong}, "first edited", "first.note", "not found"},
-      {"a held note", {at("held.note")}, "first edited", "first.note", "could not be read"},
-      {"a shortcut", {at("to second.lnk")}, "second", "second.note", ""},
-      {"several files", {at("second.note"), at("first.note")}, "second", "second.note", ""},
-      {"the same note, short name", {short_first}, "first", "first.note", ""},
-      {"an empty note", {at("empty.note")}, "first edited", "empty.note", ""},
-  };
-  for (const auto& drop : drops) {
-    WriteFileBytes(at("first.note"), Note("first"));
-    WriteFileBytes(at("empty.note"), "");
-    test::MessageBoxRecorder boxes;
-    NoteWindow window("Quillbox.exe \"" + at("first.note") + "\"");
-    test::RunWhileOpen(window, [&] {
-      test::TypeText(::GetDlgItem(window.hwnd(), IDC_NOTE_TEXT), " edited");
-      ::SendMessageA(window.hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(test::MakeDrop(drop.dropped)), 0);
-      EXPECT_EQ(test::NoteText(window.hwnd()), drop.shown) << drop.name;
-      ::GetLongPathNameA(at(drop.opened).c_str(), long_path, MAX_PATH);
-      EXPECT_EQ(window.note_path(), long_path) << drop.name;
-    });
-    EXPECT_EQ(Text(at(drop.opened)), drop.shown) << drop.name;
-    EXPECT_TRUE(std::string(drop.opened) == "first.note" || Text(at("first.note")) == "first edited") << drop.name;
-    const std::string said = Said(boxes);
-    EXPECT_TRUE(*drop.message ? said.find(drop.message) != std::string::npos : said.empty()) << drop.name << said;
-  }
-  EXPECT_EQ(ReadFileBytes(overlong.substr(0, MAX_PATH - 1)), "<missing>");
-}
-
-// A command line names its note (relative to the current folder, blanks and
-// all) or a note the system cannot find: then the window says so once, in
-// its own box, and an untouched close leaves the folder as it was.
-TEST(NotePath, TheCommandLineOpensItsNoteOrSaysOnceThatItIsNotFound) {
-  test::TempFolder folder;
-  const std::string deleted = folder / "deleted.note", shopping = folder / "My Notes\\Shopping.note";
-  WriteFileBytes(deleted, Note("gone"));
-  ASSERT_TRUE(test::MakeShortcut(folder / "to deleted.lnk", deleted));
-  ::DeleteFileA(deleted.c_str());
-  ::CreateDirectoryA((folder / "My Notes").c_str(), nullptr);
-  WriteFileBytes(shopping, Note("shopping"));
-  const std::string cases[][2] = {
-      {"\"My Notes\\Shopping.note\"", shopping},
-      {"\"" + shopping + "\"", shopping},
-      {"\"x?.note\"", ""},
-      {"\"" + folder.path() + "\\" + std::string(300, 'x') + ".note\"", ""},
-      {"\"to deleted.lnk\"", ""},
+    std::string opened, shown;  // the note afterwards ("" for none) and its text, also in its file after the close
+    std::string said;           // all that the boxes say, captions too, or a part of it
+  } cases[] = {
+      {"My Notes\\shopping.note", {}, at("My Notes\\shopping.note"), "My Notes\\shopping", ""},
+      {at("My Notes\\shopping.note"), {}, at("My Notes\\shopping.note"), "My Notes\\shopping", ""},
+      {"x?.note", {}, "", "", not_found},
+      {at(std::string(300, 'x') + ".note"), {}, "", "", not_found},
+      {"to deleted.lnk", {}, "", "", not_found},
+      {first, {at("readme.txt")}, at("first.note"), "first edited", ""},
+      {first, {at("to text.lnk")}, at("first.note"), "first edited", ""},
+      {first, {at("to shortcut.lnk")}, at("first.note"), "first edited", ""},
+      {first, {overlong}, at("first.note"), "first edited", not_found},
+      {first, {at("held.note")}, at("first.note"), "first edited", "could not be read"},
+      {first, {at("to second.lnk")}, at("second.note"), "second", ""},
+      {first, {at("second.note"), at("first.note")}, at("second.note"), "second", ""},
+      {first, {short_first}, at("first.note"), "first", ""},
+      {first, {at("empty.note")}, at("empty.note"), "first edited", ""},
   };
   char previous[MAX_PATH] = {};
   ::GetCurrentDirectoryA(MAX_PATH, previous);
   ::SetCurrentDirectoryA(folder.path().c_str());
-  const std::vector<std::string> files = folder.Files();
-  for (const auto& [arguments, opened] : cases) {
+  for (const auto& row : cases) {
+    WriteFileBytes(at("first.note"), Note("first"));
+    WriteFileBytes(at("empty.note"), "");
+    const std::vector<std::string> files = folder.Files();
     test::MessageBoxRecorder boxes;
-    NoteWindow window("Quillbox.exe " + arguments);
-    test::RunWhileOpen(window, [&] { EXPECT_TRUE(opened.empty() || window.note_path() == opened) << arguments; });
-    ASSERT_EQ(boxes.boxes().size(), opened.empty() ? 1u : 0u) << arguments;
-    EXPECT_TRUE(opened.size() || (boxes.boxes()[0].caption == "MEMO!" && boxes.Said(0, "not found"))) << arguments;
-    EXPECT_EQ(folder.Files(), files) << arguments;
+    NoteWindow window("Quillbox.exe \"" + row.arguments + "\"");
+    test::RunWhileOpen(window, [&] {
+      if (!row.dropped.empty()) {
+        test::TypeText(::GetDlgItem(window.hwnd(), IDC_NOTE_TEXT), " edited");
+        ::SendMessageA(window.hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(test::MakeDrop(row.dropped)), 0);
+      }
+      EXPECT_EQ(test::NoteText(window.hwnd()), row.shown) << row.arguments << row.shown;
+      EXPECT_TRUE(row.opened.empty() || window.note_path() == row.opened) << row.arguments << row.shown;
+    });
+    EXPECT_TRUE(row.opened.empty() || Text(row.opened) == row.shown) << row.arguments << row.shown;
+    EXPECT_EQ(Text(at("first.note")), row.dropped.empty() || (row.opened == at("first.note") && row.shown == "first")
+                                          ? "first" : "first edited") << row.shown;
+    EXPECT_TRUE(!row.dropped.empty() || folder.Files() == files) << row.arguments;
+    std::string said;
+    for (const auto& box : boxes.boxes()) said += box.caption + ": " + box.text;
+    EXPECT_TRUE(row.said.empty() ? said.empty() : said == row.said || boxes.Said(0, row.said)) << row.arguments << said;
   }
-  EXPECT_EQ(ReadFileBytes(shopping), Note("shopping"));
   ::SetCurrentDirectoryA(previous);
+  EXPECT_EQ(ReadFileBytes(overlong.substr(0, MAX_PATH - 1)), "<missing>");
+  EXPECT_EQ(ReadFileBytes(at("My Notes\\shopping.note")), Note("My Notes\\shopping"));
 }
 
 }  // namespace

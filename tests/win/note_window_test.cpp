@@ -1,11 +1,11 @@
-// The note window's own behaviour: colours, layout, focus, the read-only
-// toggle, the system menu, the icon, and where a stored rectangle puts it.
+// The note window on one stored note, in sequence: what it shows and where,
+// the focus after real activations, the read-only toggle, colours, the system
+// menu, the icon, the layout, the exact bytes the end of the session writes,
+// and where a rectangle on no monitor puts the window.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <functional>
-#include <utility>
-#include <vector>
 
 #include "core/note_codec.h"
 #include "res/resource.h"
@@ -16,106 +16,75 @@
 namespace quillbox {
 namespace {
 
-using test::RunWhileOpen;
-
-constexpr LPARAM kInTheTopStrip = MAKELPARAM(20, 1);
-
-std::vector<LONG> ChildRect(HWND parent, HWND child) {
+// The rectangle of `window`, in `parent`'s client coordinates (the screen's for none).
+NoteGeometry Rect(HWND window, HWND parent = nullptr) {
   RECT rect{};
-  ::GetWindowRect(child, &rect);
+  ::GetWindowRect(window, &rect);
   ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
-  return {rect.left, rect.top, rect.right, rect.bottom};
+  return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
 }
 
-class NoteWindowTest : public ::testing::Test {
- protected:
-  void SetUp() override { test::WriteFileBytes(note_, EncodeNote({50, 40, 240, 300}, "text")); }
-  HWND edit() const { return ::GetDlgItem(window_.hwnd(), IDC_NOTE_TEXT); }
+TEST(NoteWindow, ShowsItsNoteKeepsKeysAwayFromTheTextAndWritesItBackExactly) {
+  test::TempFolder folder;
+  const std::string note = folder / "Shopping.note";
+  test::WriteFileBytes(note, "1001\r\n-50\r\n-20\r\n220\r\n260\r\nBuy milk\r\n\r\nCall the office");
+  test::MessageBoxRecorder boxes;
+  NoteWindow window("Quillbox.exe \"" + note + "\"");
+  test::RunWhileOpen(window, [&] {
+    HWND shown = window.hwnd(), edit = ::GetDlgItem(shown, IDC_NOTE_TEXT);
+    EXPECT_EQ(test::WindowText(shown), "Shopping");
+    EXPECT_EQ(test::NoteText(shown), "Buy milk\r\n\r\nCall the office");
+    EXPECT_EQ(Rect(shown), (NoteGeometry{-50, -20, 220, 260}));  // partly on screen: kept
+    EXPECT_TRUE(::GetWindowLongPtrA(shown, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+    EXPECT_TRUE(::GetWindowLongPtrA(edit, GWL_STYLE) & ES_WANTRETURN);
 
-  test::TempFolder folder_;
-  std::string note_ = folder_ / "Shopping.note";
-  NoteWindow window_{"Quillbox.exe \"" + note_ + "\""};
-  test::MessageBoxRecorder boxes_;
-};
+    // After every real activation no control has the focus, so no keystroke
+    // replaces the text; a double click in the top strip toggles read-only
+    // and says so in a box.
+    UniqueWindow other;
+    const auto toggle = [&] { ::SendMessageA(shown, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(20, 1)); };
+    const std::function<void()> activations[] = {
+        [] {}, toggle,
+        [&] {
+          other.reset(::CreateWindowExA(0, "Static", "", WS_POPUP | WS_VISIBLE, 400, 400, 99, 50, 0, 0, 0, 0));
+          ::SetForegroundWindow(other.get()), test::DispatchPending(), ::SetForegroundWindow(shown);
+        },
+        [&] {
+          ::PostMessageA(shown, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+          test::WhenIdle([] { ::PostMessageA(::GetCapture(), WM_COMMAND, IDOK, 0); });
+        },
+        toggle};
+    for (size_t step = 0; step < std::size(activations); ++step) {
+      if (step > 0) ::SetFocus(edit), activations[step]();
+      test::DispatchPending();
+      EXPECT_EQ(::GetActiveWindow(), shown) << step;
+      EXPECT_EQ(::GetFocus(), nullptr) << step;
+      EXPECT_EQ((::GetWindowLongPtrA(edit, GWL_STYLE) & ES_READONLY) != 0, step % 4 != 0) << step;
+    }
 
-// A double click in the top strip toggles read-only and says so; every
-// control-colour request, the read-only edit's too, gets the note's colours, opaque.
-TEST_F(NoteWindowTest, TheTopStripTogglesReadOnlyAndEveryColourRequestGetsTheNoteColours) {
-  RunWhileOpen(window_, [&] {
+    // Every control-colour request gets the note's colours, opaque.
     HDC dc = ::CreateCompatibleDC(nullptr);
-    for (bool read_only : {true, false}) {
-      ::SendMessageA(window_.hwnd(), WM_LBUTTONDBLCLK, MK_LBUTTON, kInTheTopStrip);
-      EXPECT_EQ((::GetWindowLongPtrA(edit(), GWL_STYLE) & ES_READONLY) != 0, read_only);
-      for (UINT message = WM_CTLCOLORMSGBOX; message <= WM_CTLCOLORSTATIC; ++message) {
-        ::SetBkColor(dc, RGB(0, 0, 0)), ::SetTextColor(dc, RGB(0, 0, 0));
-        const LRESULT brush = ::SendMessageA(window_.hwnd(), message, reinterpret_cast<WPARAM>(dc),
-                                             reinterpret_cast<LPARAM>(edit()));
-        EXPECT_EQ(reinterpret_cast<HBRUSH>(brush), BackgroundBrush()) << message;
-        EXPECT_TRUE(::GetBkColor(dc) == BackgroundColor && ::GetTextColor(dc) == TextColor) << message;
-        EXPECT_EQ(::GetBkMode(dc), OPAQUE) << message;
-      }
+    for (UINT message = WM_CTLCOLORMSGBOX; message <= WM_CTLCOLORSTATIC; ++message) {
+      ::SetBkColor(dc, RGB(0, 0, 0)), ::SetTextColor(dc, RGB(0, 0, 0));
+      EXPECT_EQ(::SendMessageA(shown, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(edit)),
+                reinterpret_cast<LRESULT>(BackgroundBrush())) << message;
+      EXPECT_TRUE(::GetBkColor(dc) == BackgroundColor && ::GetTextColor(dc) == TextColor) << message;
+      EXPECT_EQ(::GetBkMode(dc), OPAQUE) << message;
     }
     ::DeleteDC(dc);
-  });
-  ASSERT_EQ(boxes_.boxes().size(), 2u);
-  EXPECT_EQ(boxes_.boxes()[0].caption + boxes_.boxes()[0].text + boxes_.boxes()[1].text, "MEMO!12");
-}
 
-// The window takes drops; the edit takes Enter and more than the edit's
-// default limit, and fills the client area below a three-pixel strip after
-// a restore, left as it was while minimised.
-TEST_F(NoteWindowTest, TheEditFillsTheClientAreaBelowAThreePixelStripAndTakesLongText) {
-  RunWhileOpen(window_, [&] {
-    EXPECT_TRUE(::GetWindowLongPtrA(window_.hwnd(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
-    EXPECT_TRUE(::GetWindowLongPtrA(edit(), GWL_STYLE) & ES_WANTRETURN);
-    std::string long_text;
-    while (long_text.size() < 40000) long_text += "a line of a long note\r\n";
-    test::TypeText(edit(), long_text);
-    EXPECT_EQ(test::NoteText(window_.hwnd()).size(), 4 + long_text.size());
-    ::MoveWindow(window_.hwnd(), 30, 30, 333, 222, TRUE);
+    // The edit takes more than its default limit.
+    std::string typed = "\r\n";
+    while (typed.size() < 40000) typed += "a line of a long note\r\n";
+    test::TypeText(edit, typed);
+    EXPECT_EQ(test::NoteText(shown), "Buy milk\r\n\r\nCall the office" + typed);
+    ::MoveWindow(shown, -30, 40, 250, 300, TRUE);
     RECT client{};
-    ::GetClientRect(window_.hwnd(), &client);
-    ::ShowWindow(window_.hwnd(), SW_MINIMIZE);
-    EXPECT_EQ(ChildRect(window_.hwnd(), edit())[2], client.right);
-    ::ShowWindow(window_.hwnd(), SW_RESTORE);
-    ::GetClientRect(window_.hwnd(), &client);
-    EXPECT_EQ(ChildRect(window_.hwnd(), edit()), (std::vector<LONG>{0, 3, client.right, client.bottom}));
-  });
-}
+    ::GetClientRect(shown, &client);
 
-// After every real activation (shown, a box closed, back from another
-// program, the About box closed) no control has the focus, so no keystroke
-// can replace the text.
-TEST_F(NoteWindowTest, NoControlHasTheFocusAfterARealActivation) {
-  RunWhileOpen(window_, [&] {
-    UniqueWindow other;
-    const std::pair<const char*, std::function<void()>> activations[] = {
-        {"showing", nullptr},
-        {"a box", [&] { ::SendMessageA(window_.hwnd(), WM_LBUTTONDBLCLK, MK_LBUTTON, kInTheTopStrip); }},
-        {"switching back", [&] {
-           other.reset(::CreateWindowExA(0, "Static", "", WS_POPUP | WS_VISIBLE, 400, 400, 99, 50, 0, 0, 0, 0));
-           ::SetForegroundWindow(other.get()), test::DispatchPending(), ::SetForegroundWindow(window_.hwnd());
-         }},
-        {"the About box", [&] {
-           ::PostMessageA(window_.hwnd(), WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
-           test::WhenIdle([] { ::PostMessageA(::GetCapture(), WM_COMMAND, IDOK, 0); });
-         }},
-    };
-    for (const auto& [after, activate] : activations) {
-      if (activate) ::SetFocus(edit()), activate();
-      test::DispatchPending();
-      EXPECT_EQ(::GetActiveWindow(), window_.hwnd()) << after;
-      EXPECT_EQ(::GetFocus(), nullptr) << after;
-    }
-  });
-}
-
-// The About item ends the system menu; commands 16 to 31 (the item and the
-// low bits the system may add) open the box, owned by the disabled note
-// window; the system's own commands still work; the icon is the program's.
-TEST_F(NoteWindowTest, TheSystemMenuEndsWithTheAboutItemAndKeepsItsOwnCommands) {
-  RunWhileOpen(window_, [&] {
-    HMENU menu = ::GetSystemMenu(window_.hwnd(), FALSE);
+    // The About item ends the system menu; commands 16 to 31 open the box,
+    // owned by the disabled note window; the system's own commands still work.
+    HMENU menu = ::GetSystemMenu(shown, FALSE);
     const int count = ::GetMenuItemCount(menu);
     EXPECT_EQ(::GetMenuItemID(menu, count - 1), static_cast<UINT>(IDM_ABOUTBOX));
     EXPECT_TRUE(::GetMenuState(menu, count - 2, MF_BYPOSITION) & MF_SEPARATOR);
@@ -123,59 +92,54 @@ TEST_F(NoteWindowTest, TheSystemMenuEndsWithTheAboutItemAndKeepsItsOwnCommands) 
       bool opened = false;
       test::WhenIdle([&] {
         HWND about = ::GetCapture();
-        opened = about && ::GetWindow(about, GW_OWNER) == window_.hwnd() && !::IsWindowEnabled(window_.hwnd());
+        opened = about && ::GetWindow(about, GW_OWNER) == shown && !::IsWindowEnabled(shown);
         if (about) ::PostMessageA(about, WM_COMMAND, IDOK, 0);
       });
-      ::SendMessageA(window_.hwnd(), WM_SYSCOMMAND, command, 0);
+      ::SendMessageA(shown, WM_SYSCOMMAND, command, 0);
       test::PumpUntil([] { return false; }, 50);
       EXPECT_EQ(opened, command != SC_MINIMIZE) << command;
-      EXPECT_EQ(::IsIconic(window_.hwnd()) != 0, command == SC_MINIMIZE) << command;
-      EXPECT_TRUE(::IsWindowEnabled(window_.hwnd()));
+      EXPECT_EQ(::IsIconic(shown) != 0, command == SC_MINIMIZE) << command;
+      EXPECT_TRUE(::IsWindowEnabled(shown));
     }
-    const LRESULT icon =
-        reinterpret_cast<LRESULT>(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINICON)));
-    EXPECT_EQ(::SendMessageA(window_.hwnd(), WM_QUERYDRAGICON, 0, 0), icon);
-    EXPECT_EQ(::SendMessageA(window_.hwnd(), WM_GETICON, ICON_BIG, 0), icon);
-  });
-}
+    const LRESULT icon = reinterpret_cast<LRESULT>(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINICON)));
+    EXPECT_EQ(::SendMessageA(shown, WM_QUERYDRAGICON, 0, 0), icon);
+    EXPECT_EQ(::SendMessageA(shown, WM_GETICON, ICON_BIG, 0), icon);
 
-// A stored rectangle on no monitor comes onto the real work area at least at
-// the system's smallest size; one partly on screen stays; a minimised window
-// stores the rectangle it comes back to.
-TEST(NotePlacement, ARectangleOnNoMonitorComesOntoTheWorkAreaAndOthersAreKept) {
-  const struct {
-    std::string stored;
-    bool minimise;
-    NoteGeometry kept;  // a zero width: moved onto the work area instead
-  } cases[] = {
-      {"1001\r\n100\r\n80\r\n220\r\n260\r\n", true, {100, 80, 220, 260}},
-      {"1001\r\n-50\r\n-20\r\n200\r\n150\r\n", false, {-50, -20, 200, 150}},
-      {"1001\r\n30000\r\n-20000\r\n0\r\n0\r\ntext", false, {}},
-  };
-  test::TempFolder folder;
-  const std::string note = folder / "a.note";
-  for (const auto& row : cases) {
-    test::WriteFileBytes(note, row.stored);
-    NoteWindow window("Quillbox.exe \"" + note + "\"");
-    RECT placed{};
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    RunWhileOpen(window, [&] {
-      ::GetWindowRect(window.hwnd(), &placed);
-      ::GetMonitorInfoA(::MonitorFromWindow(window.hwnd(), MONITOR_DEFAULTTONEAREST), &monitor);
-      if (row.minimise) ::ShowWindow(window.hwnd(), SW_MINIMIZE);
-    });
-    if (row.kept.width != 0) {
-      EXPECT_EQ(DecodeNote(test::ReadFileBytes(note)).geometry, row.kept) << row.stored;
-      EXPECT_EQ(placed.left, row.kept.left) << row.stored;
-      continue;
-    }
+    // Minimised, the edit stays as it was; restored, it fills the client
+    // area below a three-pixel strip.
+    EXPECT_EQ(Rect(edit, shown).width, client.right);
+    ::ShowWindow(shown, SW_RESTORE);
+    EXPECT_EQ(Rect(edit, shown), (NoteGeometry{0, 3, client.right, client.bottom - 3}));
+
+    // The end of the session saves while the window is open; a minimised
+    // window stores the rectangle it comes back to.
+    ::ShowWindow(shown, SW_MINIMIZE);
+    EXPECT_EQ(::SendMessageA(shown, WM_QUERYENDSESSION, 0, 0), TRUE);
+    EXPECT_EQ(test::ReadFileBytes(note), "1001\r\n-30\r\n40\r\n250\r\n300\r\nBuy milk\r\n\r\nCall the office" + typed);
+
+    // A stored rectangle on no monitor comes onto the real work area at
+    // least at the system's smallest size. A save on its own of the note
+    // shown so far ends first: its outcome is no news of the new note's file,
+    // which the close then saves without a word.
+    ::ShowWindow(shown, SW_RESTORE);
+    test::WriteFileBytes(folder / "far.note", "1001\r\n30000\r\n-20000\r\n0\r\n0\r\ntext");
+    test::TypeText(edit, "!");
+    window.SaveInBackground();
+    window.LoadNote(folder / "far.note");
+    EXPECT_EQ(DecodeNote(test::ReadFileBytes(note)).text, "Buy milk\r\n\r\nCall the office" + typed + "!");
+    const NoteGeometry placed = Rect(shown);
+    MONITORINFO monitor{sizeof monitor, {}, {}, 0};
+    ::GetMonitorInfoA(::MonitorFromWindow(shown, MONITOR_DEFAULTTONEAREST), &monitor);
     const RECT& work = monitor.rcWork;
-    EXPECT_TRUE(placed.left >= work.left && placed.top >= work.top && placed.right <= work.right &&
-                placed.bottom <= work.bottom);
-    EXPECT_GE(placed.right - placed.left, ::GetSystemMetrics(SM_CXMINTRACK));
-    EXPECT_GE(placed.bottom - placed.top, ::GetSystemMetrics(SM_CYMINTRACK));
-  }
+    EXPECT_TRUE(placed.left >= work.left && placed.top >= work.top && placed.left + placed.width <= work.right &&
+                placed.top + placed.height <= work.bottom);
+    EXPECT_GE(placed.width, ::GetSystemMetrics(SM_CXMINTRACK));
+    EXPECT_GE(placed.height, ::GetSystemMetrics(SM_CYMINTRACK));
+    test::PumpUntil([] { return false; }, 200);
+  });
+  ASSERT_EQ(boxes.boxes().size(), 2u);
+  EXPECT_EQ(boxes.boxes()[0].caption + boxes.boxes()[0].text + boxes.boxes()[1].text, "MEMO!12");
+  EXPECT_EQ(folder.Files().size(), 2u);
 }
 
 }  // namespace

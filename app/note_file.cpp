@@ -133,21 +133,30 @@ std::wstring SystemName(const std::string& path) { return ExtendedIfLong(FullWid
 
 }  // namespace
 
-FileStamp StampOf(const std::string& path) {
-  WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!::GetFileAttributesExW(SystemName(path).c_str(), GetFileExInfoStandard, &data)) return {};
-  return {true, Combine(data.nFileSizeHigh, data.nFileSizeLow),
-          Combine(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime)};
-}
+namespace {
 
-std::optional<FileIdentity> IdentifyFile(const std::string& path) {
-  // No access asked for: a file another program holds with no sharing can
-  // still tell who it is.
+// What the system knows of the file that `path` leads to (through links,
+// as reading it does). No access is asked for: a file that another program
+// holds with no sharing can still tell its size and times.
+std::optional<BY_HANDLE_FILE_INFORMATION> FileInformation(const std::string& path) {
   UniqueFile file(::CreateFileW(SystemName(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   BY_HANDLE_FILE_INFORMATION info{};
   if (!file || !::GetFileInformationByHandle(file.get(), &info)) return std::nullopt;
-  return FileIdentity{info.dwVolumeSerialNumber, Combine(info.nFileIndexHigh, info.nFileIndexLow)};
+  return info;
+}
+
+}  // namespace
+
+FileStamp StampOf(const std::string& path) {
+  const std::optional<BY_HANDLE_FILE_INFORMATION> info = FileInformation(path);
+  return info ? StampOf(*info) : FileStamp{};
+}
+
+std::optional<FileIdentity> IdentifyFile(const std::string& path) {
+  const std::optional<BY_HANDLE_FILE_INFORMATION> info = FileInformation(path);
+  if (!info) return std::nullopt;
+  return FileIdentity{info->dwVolumeSerialNumber, Combine(info->nFileIndexHigh, info->nFileIndexLow)};
 }
 
 std::string EncodeNoteFile(const NoteGeometry& geometry, std::wstring text) {

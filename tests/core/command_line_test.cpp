@@ -31,49 +31,36 @@ TEST(ParseArguments, LaterSwitchWinsAndOnlyNamedSwitchesIgnoreCase) {
   EXPECT_TRUE(parsed.embedding && !parsed.automation);
 }
 
+// The path comes from the raw tail unless it is quoted; an unquoted path of
+// our own program, in any of its forms, ends the program name.
 TEST(ChooseNote, PathComesFromRawTailUnlessQuoted) {
+  const ModulePathForms module{R"(C:\Program Files\Quillbox\Quillbox.exe)",
+                               R"(C:\Program Files\Quillbox\Quillbox.exe)", R"(C:\PROGRA~1\QUILLBOX\QUILLBOX.EXE)"};
   const std::tuple<std::string, bool, std::string> cases[] = {
       {R"("C:\Apps\Quillbox.exe" "C:\My Notes\a.note")", true, R"(C:\My Notes\a.note)"},
       {R"("C:\Apps\Quillbox.exe" C:\My Notes\a.note)", true, R"(C:\My Notes\a.note)"},
-      {"Quillbox.exe a.note b.note", true, "a.note b.note"},
-      {R"(C:\Program Files\Quillbox.exe C:\n\a.note)", true, R"(Files\Quillbox.exe C:\n\a.note)"},
       {"Quillbox.exe /x a.note", true, "/x a.note"},
       {"Quillbox.exe /P a.note", true, "/P a.note"},
-      {"Quillbox.exe a.note  ", true, "a.note  "},
+      {"Quillbox.exe a.note b.note  ", true, "a.note b.note  "},
       {"Quillbox.exe /p a.note", false, ""},
       {"Quillbox.exe -pt a.note printer", false, ""},
       {"Quillbox.exe /Unregister /UNREGSERVER a.note", false, ""},
       {R"("C:\Apps\Quillbox.exe"   )", false, ""},
-  };
-  for (const auto& [line, open, path] : cases) {
-    const NoteRequest request = ChooseNote(line);
-    EXPECT_EQ(request.open, open) << line;
-    EXPECT_EQ(request.path, path) << line;
-  }
-  EXPECT_EQ(RawCommandTail("Quillbox.exe\x01 \x1F" "a b "), "a b ") << "control bytes are blanks to the shell";
-  EXPECT_EQ(RawCommandTail("Quillbox.exe a\0b"s), "a");
-}
-
-TEST(ChooseNote, AnUnquotedModulePathInAnyFormEndsTheProgramName) {
-  const ModulePathForms module{R"(C:\Program Files\Quillbox\Quillbox.exe)",
-                               R"(C:\Program Files\Quillbox\Quillbox.exe)", R"(C:\PROGRA~1\QUILLBOX\QUILLBOX.EXE)"};
-  const std::tuple<std::string, bool, std::string> cases[] = {
-      {R"(C:\Program Files\Quillbox\Quillbox.exe C:\a b.note)", true, R"(C:\a b.note)"},
       {R"(c:\program files\QUILLBOX\quillbox.EXE C:\a b.note)", true, R"(C:\a b.note)"},
       {R"(C:\PROGRA~1\Quillbox\QUILLBOX.exe)" "\t C:\\a b.note ", true, R"(C:\a b.note )"},
       {R"(C:\Program Files\Quillbox\Quillbox.exe "C:\a b.note" x)", true, R"(C:\a b.note)"},
-      {R"(C:\Program Files\Quillbox\Quillbox.exe /p C:\a b.note)", false, ""},
       {R"(C:\Program Files\Quillbox\Quillbox.exe)", false, ""},
       // Another program, or ours only as the start of a longer name: cut at the blank.
       {R"(C:\Program Files\Quillbox\Quillbox.exe2 C:\a.note)", true, R"(Files\Quillbox\Quillbox.exe2 C:\a.note)"},
       {R"(C:\Program Files\Other\Quillbox.exe C:\a.note)", true, R"(Files\Other\Quillbox.exe C:\a.note)"},
-      {R"("C:\Program Files\Quillbox\Quillbox.exe" C:\a b.note)", true, R"(C:\a b.note)"},
   };
   for (const auto& [line, open, path] : cases) {
     const NoteRequest request = ChooseNote(line, module);
     EXPECT_EQ(request.open, open) << line;
     EXPECT_EQ(request.path, path) << line;
   }
+  EXPECT_EQ(RawCommandTail("Quillbox.exe\x01 \x1F" "a b "), "a b ");
+  EXPECT_EQ(RawCommandTail("Quillbox.exe a\0b"s), "a");
 }
 
 }  // namespace quillbox

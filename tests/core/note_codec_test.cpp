@@ -15,30 +15,19 @@ using namespace std::string_literals;
 constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 
-TEST(NoteCodec, ExampleFileIsExactBothWays) {
-  const std::string file = "1001\r\n100\r\n80\r\n220\r\n260\r\nBuy milk\r\n\r\nCall the office";
-  ASSERT_EQ(file.size(), 52u);
-  EXPECT_EQ(EncodeNote({100, 80, 220, 260}, "Buy milk\r\n\r\nCall the office"), file);
-  const DecodedNote note = DecodeNote(file);
-  EXPECT_EQ(note.tag, 1001);
-  EXPECT_EQ(note.geometry, (NoteGeometry{100, 80, 220, 260}));
-  EXPECT_EQ(note.text, "Buy milk\r\n\r\nCall the office");
-  EXPECT_EQ(EncodeNote({1, 2, 3, 260}, ""), "1001\r\n1\r\n2\r\n3\r\n260\r\n");
+TEST(NoteCodec, WritesTheExactFileLayout) {
+  EXPECT_EQ(EncodeNote({100, -80, 220, 260}, "Buy milk\n\r\nCall"), "1001\r\n100\r\n-80\r\n220\r\n260\r\nBuy milk\r\n\r\nCall");
+  EXPECT_EQ(EncodeNote({1, 2, 3, 4}, "\xE4\xB8\xAD", NoteEncoding::kUtf8), "\xEF\xBB\xBF" "1001\r\n1\r\n2\r\n3\r\n4\r\n\xE4\xB8\xAD");
 }
 
 TEST(NoteCodec, LooseFilesReadAsTextModeReadingDoes) {
   const std::tuple<std::string, NoteGeometry, std::string> cases[] = {
-      {"abc\r\n1\r\n2\r\n3\r\n4\r\nt", {1, 2, 3, 4}, "t"},
       {"1001\n-1\n2\n3\n4\n\nx\ny\n", {-1, 2, 3, 4}, "\r\nx\r\ny\r\n"},
       {"1001\r\n10\r\n20\r\n", {10, 20, 0, 0}, ""},
       {"1001\r\n1\r\n2\r\n3\r\n4", {1, 2, 3, 4}, ""},
       {"1001\n12px\npx\n \t7\n+5\nt", {12, 0, 7, 5}, "t"},
       {"\r\n\r\n1001\r\n\r\n1\r\n\n2\r\n3\r\n4\r\n\r\nt", {1, 2, 3, 4}, "\r\nt"},
-      {"1\n99999999999999999999\n-99999999999999999999\n18446744073709551617\n-2147483649\n", {kMax, kMin, kMax, kMin}, ""},
-      {"1\n2147483648\n-2147483648\n2147483647\n-18446744073709551617", {kMax, kMin, kMax, kMin}, ""},
-      {"1\n1\n2\n3\n4\nab\x1A" "cd\r\n", {1, 2, 3, 4}, "ab"},
-      {"1\n1\n2\x1A\n3\n4\n", {1, 2, 0, 0}, ""},
-      {"1\n1\n2\n3\n4\nab\0cd"s, {1, 2, 3, 4}, "ab"},
+      {"1\n2147483648\n-2147483649\n18446744073709551617\n-99999999999999999999", {kMax, kMin, kMax, kMin}, ""},
   };
   for (const auto& [file, geometry, text] : cases) {
     const DecodedNote note = DecodeNote(file);
@@ -50,14 +39,13 @@ TEST(NoteCodec, LooseFilesReadAsTextModeReadingDoes) {
 // Whatever is typed comes back once bare LFs have their CR and Ctrl-Z is
 // gone; Ctrl-Z must not be written, or the next load would cut the note.
 TEST(NoteCodec, SavedNotesReadBackUnchangedUpToNormalisation) {
-  std::vector<std::pair<NoteGeometry, std::string>> notes = {{{kMin, kMax, kMin, kMax}, ""},
-      {{-5, -1, 0, 7}, "end\r\n"}, {{1, 2, 3, 4}, "\r\n\r\ntwo blank lines first"}, {{1, 2, 3, 4}, "a\rb\r\r\n"}};
+  std::vector<std::pair<NoteGeometry, std::string>> notes = {{{kMin, kMax, kMin, kMax}, "a\rb\r\r\n"}};
   std::mt19937 random(20240601);
   std::uniform_int_distribution<std::int32_t> any(kMin, kMax);
   const std::string alphabet = "\r\n\r\n\x1A \tab-0123456789\x7F\x81\xFF";
   while (notes.size() < 2000) {
     std::string text(std::uniform_int_distribution<std::size_t>(0, 40)(random), ' ');
-    for (char& c : text) c = alphabet[std::uniform_int_distribution<std::size_t>(0, alphabet.size() - 1)(random)];
+    for (char& c : text) c = alphabet[random() % alphabet.size()];
     notes.push_back({{any(random), any(random), any(random), any(random)}, text});
   }
   for (const auto& [geometry, text] : notes) {
@@ -76,9 +64,6 @@ TEST(NoteCodec, SavedNotesReadBackUnchangedUpToNormalisation) {
 // of other editors read as the same text. Whatever cannot be read whole is
 // flagged, so that a save does not cut the rest of the file off.
 TEST(NoteCodec, MarkedEncodingsReadAsTheirTextAndPartialReadsAreFlagged) {
-  const std::string china = "\xE4\xB8\xAD\xE6\x96\x87", emoji = "\xF0\x9F\x98\x80";
-  const std::string utf8_file = EncodeNote({1, 2, 3, 4}, china + "\r\n" + emoji, NoteEncoding::kUtf8);
-  EXPECT_EQ(utf8_file, "\xEF\xBB\xBF" "1001\r\n1\r\n2\r\n3\r\n4\r\n" + china + "\r\n" + emoji);
   const auto utf16 = [](const std::u16string& text, bool big) {
     std::string bytes = big ? "\xFE\xFF" : "\xFF\xFE";
     for (const char16_t unit : text) {
@@ -87,11 +72,12 @@ TEST(NoteCodec, MarkedEncodingsReadAsTheirTextAndPartialReadsAreFlagged) {
     }
     return bytes;
   };
-  const std::u16string utf16_text = u"1001\r\n1\r\n2\r\n3\r\n4\r\n\u4E2D\u6587\r\n\U0001F600";
+  const std::u16string utf16_text = u"1001\r\n1\r\n2\r\n3\r\n4\r\n\u4E2D\r\n\U0001F600";
+  const std::string text = "\xE4\xB8\xAD\r\n\xF0\x9F\x98\x80";
   const std::tuple<std::string, std::string, NoteEncoding, bool> cases[] = {
-      {utf8_file, china + "\r\n" + emoji, NoteEncoding::kUtf8, true},
-      {utf16(utf16_text, false), china + "\r\n" + emoji, NoteEncoding::kUtf8, true},
-      {utf16(utf16_text, true), china + "\r\n" + emoji, NoteEncoding::kUtf8, true},
+      {"\xEF\xBB\xBF" "1\n1\n2\n3\n4\n" + text, text, NoteEncoding::kUtf8, true},
+      {utf16(utf16_text, false), text, NoteEncoding::kUtf8, true},
+      {utf16(utf16_text, true), text, NoteEncoding::kUtf8, true},
       {utf16(u"1\n1\n2\n3\n4\nab\xD800", false), "ab\xEF\xBF\xBD", NoteEncoding::kUtf8, false},
       {utf16(u"1\n1\n2\n3\n4\nab", false) + "x", "ab", NoteEncoding::kUtf8, false},
       {"\xEF\xBB\xBF" "1\n1\n2\n3\n4\nab\xC3", "ab\xC3", NoteEncoding::kUtf8, false},

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
+#include <tuple>
 
 namespace quillbox {
 namespace {
@@ -10,82 +12,73 @@ namespace {
 constexpr SaveStep kWrite = SaveStep::kWrite, kGoOn = SaveStep::kGoOn, kAsk = SaveStep::kAsk;
 using Q = SaveQuestion;
 
+// A note's state from one letter a flag: Path, Text, typed (Changed), Moved,
+// Gone (the file is missing), must Create, Unreadable, read In part, Disk changed.
+NoteState State(std::string_view flags) {
+  NoteState state;
+  for (const char flag : flags) {
+    bool NoteState::*const member[] = {&NoteState::has_path, &NoteState::has_text, &NoteState::text_changed,
+        &NoteState::geometry_changed, &NoteState::must_create, &NoteState::unreadable, &NoteState::read_in_part,
+        &NoteState::changed_on_disk};
+    if (flag == 'G') state.file_exists = false;
+    else state.*member[std::string_view("PTCMXUID").find(flag)] = true;
+  }
+  return state;
+}
+
 // Every kind of note that the window may give up, and what happens to it.
 TEST(SaveDecision, GivingANoteUpWritesOnlyWhatChangedAndAsksWhereTextWouldBeLost) {
-  struct Case {
-    const char* what;
-    NoteState state;
-    SaveStep step;
-    SaveQuestion question;
+  const std::tuple<const char*, SaveStep, SaveQuestion> cases[] = {
+      {"PT", kGoOn, Q::kNone},                      // untouched
+      {"PTC", kWrite, Q::kNone},                    // typed
+      {"PTM", kWrite, Q::kNone},                    // moved
+      {"TC", kAsk, Q::kDropTextWithoutNote},        // no note file
+      {"C", kGoOn, Q::kNone},                       // no note file, typed and deleted again
+      {"PTU", kGoOn, Q::kNone},
+      {"PTCU", kAsk, Q::kDropTextOfUnreadable},
+      {"PTCI", kAsk, Q::kOverwritePartial},
+      {"PTMI", kGoOn, Q::kNone},
+      {"PTCD", kAsk, Q::kOverwriteChanged},
+      {"PTD", kGoOn, Q::kNone},
+      {"PTCG", kWrite, Q::kNone},
+      {"PTMG", kGoOn, Q::kNone},                    // a moved window alone makes no file
+      {"PTGX", kWrite, Q::kNone},                   // but the default note is made
   };
-  NoteState typed;
-  typed.has_path = typed.has_text = typed.text_changed = true;
-  NoteState moved;
-  moved.has_path = moved.has_text = moved.geometry_changed = true;
-  const auto with = [](NoteState state, bool NoteState::*flag, bool value) {
-    state.*flag = value;
-    return state;
-  };
-  const Case cases[] = {
-      {"untouched", with(typed, &NoteState::text_changed, false), kGoOn, Q::kNone},
-      {"typed", typed, kWrite, Q::kNone},
-      {"moved", moved, kWrite, Q::kNone},
-      {"no note, typed", with(typed, &NoteState::has_path, false), kAsk, Q::kDropTextWithoutNote},
-      {"no note, typed and deleted again", with(with(typed, &NoteState::has_path, false), &NoteState::has_text, false),
-       kGoOn, Q::kNone},
-      {"unreadable, untouched", with(with(typed, &NoteState::unreadable, true), &NoteState::text_changed, false), kGoOn,
-       Q::kNone},
-      {"unreadable, typed", with(typed, &NoteState::unreadable, true), kAsk, Q::kDropTextOfUnreadable},
-      {"read in part, typed", with(typed, &NoteState::read_in_part, true), kAsk, Q::kOverwritePartial},
-      {"read in part, moved", with(moved, &NoteState::read_in_part, true), kGoOn, Q::kNone},
-      {"changed on disk, typed", with(typed, &NoteState::changed_on_disk, true), kAsk, Q::kOverwriteChanged},
-      {"changed on disk, untouched", with(with(typed, &NoteState::changed_on_disk, true), &NoteState::text_changed, false),
-       kGoOn, Q::kNone},
-      {"missing file, typed", with(typed, &NoteState::file_exists, false), kWrite, Q::kNone},
-      {"missing file, moved", with(moved, &NoteState::file_exists, false), kGoOn, Q::kNone},
-      {"missing default note, untouched",
-       with(with(with(typed, &NoteState::text_changed, false), &NoteState::file_exists, false), &NoteState::must_create,
-            true),
-       kWrite, Q::kNone},
-  };
-  for (const Case& c : cases) {
-    const SaveDecision decision = DecideOnGivingUp(c.state);
-    EXPECT_EQ(decision.step, c.step) << c.what;
-    EXPECT_EQ(decision.question, c.question) << c.what;
-    // A save on its own never asks, and writes exactly where closing would
-    // write without asking.
-    EXPECT_EQ(ShouldSaveInBackground(c.state), c.step == kWrite) << c.what;
+  for (const auto& [flags, step, question] : cases) {
+    const SaveDecision decision = DecideOnGivingUp(State(flags));
+    EXPECT_EQ(decision.step, step) << flags;
+    EXPECT_EQ(decision.question, question) << flags;
+    // A save on its own never asks, and writes exactly where closing would.
+    EXPECT_EQ(ShouldSaveInBackground(State(flags)), step == kWrite) << flags;
   }
 }
 
 TEST(SaveDecision, AnswersAndButtonsFollowTheQuestion) {
   struct Case {
     SaveQuestion question;
-    SaveStep accept, decline;
+    SaveStep accept;
     SaveButtons closing, quitting;
   };
   const Case cases[] = {
-      {Q::kDropTextWithoutNote, kGoOn, kGoOn, SaveButtons::kOkCancel, SaveButtons::kOk},
-      {Q::kDropTextOfUnreadable, kGoOn, kGoOn, SaveButtons::kOkCancel, SaveButtons::kOk},
-      {Q::kOverwritePartial, kWrite, kGoOn, SaveButtons::kOkCancel, SaveButtons::kYesNo},
-      {Q::kOverwriteChanged, kWrite, kGoOn, SaveButtons::kYesNoCancel, SaveButtons::kYesNo},
-      {Q::kRetryFailedSave, kWrite, kGoOn, SaveButtons::kYesNoCancel, SaveButtons::kYesNo},
+      {Q::kDropTextWithoutNote, kGoOn, SaveButtons::kOkCancel, SaveButtons::kOk},
+      {Q::kDropTextOfUnreadable, kGoOn, SaveButtons::kOkCancel, SaveButtons::kOk},
+      {Q::kOverwritePartial, kWrite, SaveButtons::kOkCancel, SaveButtons::kYesNo},
+      {Q::kOverwriteChanged, kWrite, SaveButtons::kYesNoCancel, SaveButtons::kYesNo},
+      {Q::kRetryFailedSave, kWrite, SaveButtons::kYesNoCancel, SaveButtons::kYesNo},
   };
   for (const Case& c : cases) {
     const int q = static_cast<int>(c.question);
     EXPECT_EQ(AfterAnswer(c.question, SaveAnswer::kAccept), c.accept) << q;
-    EXPECT_EQ(AfterAnswer(c.question, SaveAnswer::kDecline), c.decline) << q;
+    EXPECT_EQ(AfterAnswer(c.question, SaveAnswer::kDecline), kGoOn) << q;
     EXPECT_EQ(AfterAnswer(c.question, SaveAnswer::kCancel), SaveStep::kStay) << q;
     EXPECT_EQ(ButtonsFor(c.question, SaveMoment::kClosing), c.closing) << q;
     EXPECT_EQ(ButtonsFor(c.question, SaveMoment::kQuitting), c.quitting) << q;
     // The box names the note and says what each button does.
-    const std::string text = SaveQuestionText(c.question, SaveMoment::kClosing, "C:\\n\\a.note", "Disk full.");
-    if (c.question != Q::kDropTextWithoutNote) {
-      EXPECT_NE(text.find("C:\\n\\a.note"), std::string::npos) << text;
-    }
+    const std::string text = SaveQuestionText(c.question, SaveMoment::kClosing, "C:\\a.note", "Disk full.");
+    EXPECT_TRUE(c.question == Q::kDropTextWithoutNote || text.find("C:\\a.note") != std::string::npos) << text;
     EXPECT_NE(text.find(c.closing == SaveButtons::kOkCancel ? "OK: " : "Yes: "), std::string::npos) << text;
     EXPECT_NE(text.find("Cancel: keep the note open."), std::string::npos) << text;
-    EXPECT_EQ(SaveQuestionText(c.question, SaveMoment::kQuitting, "p").find("Cancel"), std::string::npos);
+    EXPECT_EQ(SaveQuestionText(c.question, SaveMoment::kQuitting, "p").find("Cancel"), std::string::npos) << q;
   }
 }
 

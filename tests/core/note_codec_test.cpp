@@ -20,22 +20,6 @@ TEST(NoteCodec, WritesTheExactFileLayout) {
   EXPECT_EQ(EncodeNote({1, 2, 3, 4}, "\xE4\xB8\xAD", NoteEncoding::kUtf8), "\xEF\xBB\xBF" "1001\r\n1\r\n2\r\n3\r\n4\r\n\xE4\xB8\xAD");
 }
 
-TEST(NoteCodec, LooseFilesReadAsTextModeReadingDoes) {
-  const std::tuple<std::string, NoteGeometry, std::string> cases[] = {
-      {"1001\n-1\n2\n3\n4\n\nx\ny\n", {-1, 2, 3, 4}, "\r\nx\r\ny\r\n"},
-      {"1001\r\n10\r\n20\r\n", {10, 20, 0, 0}, ""},
-      {"1001\r\n1\r\n2\r\n3\r\n4", {1, 2, 3, 4}, ""},
-      {"1001\n12px\npx\n \t7\n+5\nt", {12, 0, 7, 5}, "t"},
-      {"\r\n\r\n1001\r\n\r\n1\r\n\n2\r\n3\r\n4\r\n\r\nt", {1, 2, 3, 4}, "\r\nt"},
-      {"1\n2147483648\n-2147483649\n18446744073709551617\n-99999999999999999999", {kMax, kMin, kMax, kMin}, ""},
-  };
-  for (const auto& [file, geometry, text] : cases) {
-    const DecodedNote note = DecodeNote(file);
-    EXPECT_EQ(note.geometry, geometry) << file;
-    EXPECT_EQ(note.text, text) << file;
-  }
-}
-
 // Whatever is typed comes back once bare LFs have their CR and Ctrl-Z is
 // gone; Ctrl-Z must not be written, or the next load would cut the note.
 TEST(NoteCodec, SavedNotesReadBackUnchangedUpToNormalisation) {
@@ -60,10 +44,11 @@ TEST(NoteCodec, SavedNotesReadBackUnchangedUpToNormalisation) {
   }
 }
 
-// Text beyond the ANSI code page travels as UTF-8 after a mark; UTF-16 notes
-// of other editors read as the same text. Whatever cannot be read whole is
-// flagged, so that a save does not cut the rest of the file off.
-TEST(NoteCodec, MarkedEncodingsReadAsTheirTextAndPartialReadsAreFlagged) {
+// Loose files read as text-mode reading does. Text beyond the ANSI code page
+// travels as UTF-8 after a mark; UTF-16 notes of other editors read as the
+// same text. Whatever cannot be read whole is flagged, so that a save does not
+// cut the rest of the file off.
+TEST(NoteCodec, DecodesAnyFileAndFlagsPartialReads) {
   const auto utf16 = [](const std::u16string& text, bool big) {
     std::string bytes = big ? "\xFE\xFF" : "\xFF\xFE";
     for (const char16_t unit : text) {
@@ -72,23 +57,31 @@ TEST(NoteCodec, MarkedEncodingsReadAsTheirTextAndPartialReadsAreFlagged) {
     }
     return bytes;
   };
+  constexpr NoteEncoding kAnsi = NoteEncoding::kAnsi, kUtf8 = NoteEncoding::kUtf8;
+  constexpr NoteGeometry k1234{1, 2, 3, 4};
   const std::u16string utf16_text = u"1001\r\n1\r\n2\r\n3\r\n4\r\n\u4E2D\r\n\U0001F600";
-  const std::string text = "\xE4\xB8\xAD\r\n\xF0\x9F\x98\x80";
-  const std::tuple<std::string, std::string, NoteEncoding, bool> cases[] = {
-      {"\xEF\xBB\xBF" "1\n1\n2\n3\n4\n" + text, text, NoteEncoding::kUtf8, true},
-      {utf16(utf16_text, false), text, NoteEncoding::kUtf8, true},
-      {utf16(utf16_text, true), text, NoteEncoding::kUtf8, true},
-      {utf16(u"1\n1\n2\n3\n4\nab\xD800", false), "ab\xEF\xBF\xBD", NoteEncoding::kUtf8, false},
-      {utf16(u"1\n1\n2\n3\n4\nab", false) + "x", "ab", NoteEncoding::kUtf8, false},
-      {"\xEF\xBB\xBF" "1\n1\n2\n3\n4\nab\xC3", "ab\xC3", NoteEncoding::kUtf8, false},
-      {"1\n1\n2\n3\n4\nab\x1A" "cd", "ab", NoteEncoding::kAnsi, false},
-      {"1\n1\n2\n3\n4\nab\0cd"s, "ab", NoteEncoding::kAnsi, false},
-      {"1\n1\n2\n3\n4\nab\x1A", "ab", NoteEncoding::kAnsi, true},
-      {"1\n1\n2\n3\n4\nab\xE9", "ab\xE9", NoteEncoding::kAnsi, true},
+  const std::string wide = "\xE4\xB8\xAD\r\n\xF0\x9F\x98\x80";
+  const std::tuple<std::string, NoteGeometry, std::string, NoteEncoding, bool> cases[] = {
+      {"1001\n-1\n2\n3\n4\n\nx\ny\n", {-1, 2, 3, 4}, "\r\nx\r\ny\r\n", kAnsi, true},
+      {"1001\r\n10\r\n20\r\n", {10, 20, 0, 0}, "", kAnsi, true},
+      {"1001\r\n1\r\n2\r\n3\r\n4", k1234, "", kAnsi, true},
+      {"1001\n12px\npx\n \t7\n+5\nt", {12, 0, 7, 5}, "t", kAnsi, true},
+      {"\r\n\r\n1001\r\n\r\n1\r\n\n2\r\n3\r\n4\r\n\r\nt", k1234, "\r\nt", kAnsi, true},
+      {"1\n2147483648\n-2147483649\n18446744073709551617\n-99999999999999999999", {kMax, kMin, kMax, kMin}, "", kAnsi, true},
+      {"\xEF\xBB\xBF" "1\n1\n2\n3\n4\n" + wide, k1234, wide, kUtf8, true},
+      {utf16(utf16_text, false), k1234, wide, kUtf8, true},
+      {utf16(utf16_text, true), k1234, wide, kUtf8, true},
+      {utf16(u"1\n1\n2\n3\n4\nab\xD800", false), k1234, "ab\xEF\xBF\xBD", kUtf8, false},
+      {utf16(u"1\n1\n2\n3\n4\nab", false) + "x", k1234, "ab", kUtf8, false},
+      {"\xEF\xBB\xBF" "1\n1\n2\n3\n4\nab\xC3", k1234, "ab\xC3", kUtf8, false},
+      {"1\n1\n2\n3\n4\nab\x1A" "cd", k1234, "ab", kAnsi, false},
+      {"1\n1\n2\n3\n4\nab\0cd"s, k1234, "ab", kAnsi, false},
+      {"1\n1\n2\n3\n4\nab\x1A", k1234, "ab", kAnsi, true},
+      {"1\n1\n2\n3\n4\nab\xE9", k1234, "ab\xE9", kAnsi, true},
   };
-  for (const auto& [file, text, encoding, whole] : cases) {
+  for (const auto& [file, geometry, text, encoding, whole] : cases) {
     const DecodedNote note = DecodeNote(file);
-    EXPECT_EQ(note.geometry, (NoteGeometry{1, 2, 3, 4})) << file;
+    EXPECT_EQ(note.geometry, geometry) << file;
     EXPECT_EQ(note.text, text) << file;
     EXPECT_EQ(note.encoding, encoding) << file;
     EXPECT_EQ(note.whole, whole) << file;

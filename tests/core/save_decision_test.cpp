@@ -15,15 +15,8 @@ using Q = SaveQuestion;
 // A note's state from one letter a flag: Path, Text, typed (Changed), Moved,
 // Gone (the file is missing), must Create, Unreadable, read In part, Disk changed.
 NoteState State(std::string_view flags) {
-  NoteState state;
-  for (const char flag : flags) {
-    bool NoteState::*const member[] = {&NoteState::has_path, &NoteState::has_text, &NoteState::text_changed,
-        &NoteState::geometry_changed, &NoteState::must_create, &NoteState::unreadable, &NoteState::read_in_part,
-        &NoteState::changed_on_disk};
-    if (flag == 'G') state.file_exists = false;
-    else state.*member[std::string_view("PTCMXUID").find(flag)] = true;
-  }
-  return state;
+  const auto has = [&](char flag) { return flags.find(flag) != std::string_view::npos; };
+  return {has('P'), has('T'), has('C'), has('M'), !has('G'), has('X'), has('U'), has('I'), has('D')};
 }
 
 // Every kind of note that the window may give up, and what happens to it.

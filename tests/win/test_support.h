@@ -6,14 +6,19 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "framework/text.h"
 #include "framework/unique_handle.h"
 
 namespace quillbox::test {
+
+// Allocations of this many bytes or more fail while it is not 0 (see test_main.cpp).
+extern std::atomic<size_t> failing_allocation_size;
 
 struct RecordedBox {
   std::string caption, text;
@@ -24,20 +29,19 @@ struct RecordedBox {
 class MessageBoxRecorder {
  public:
   explicit MessageBoxRecorder(std::deque<int> answers = {});
-  ~MessageBoxRecorder();
+  ~MessageBoxRecorder() { current_ = nullptr; }
   const std::vector<RecordedBox>& boxes() const { return boxes_; }
   // Whether box `index` was shown and its text holds `part`.
-  bool Said(size_t index, const std::string& part) const;
+  bool Said(size_t index, const std::string& part) const {
+    return index < boxes_.size() && boxes_[index].text.find(part) != std::string::npos;
+  }
 
  private:
-  static LRESULT CALLBACK Hook(int code, WPARAM wparam, LPARAM lparam);
+  static thread_local inline MessageBoxRecorder* current_ = nullptr;
   UniqueHook hook_;
   std::deque<int> answers_;
   std::vector<RecordedBox> boxes_;
 };
-
-// A name no other test or test run uses: `prefix`, the process id, a count.
-std::string UniqueName(const std::string& prefix);
 
 // A new empty folder, removed with all it holds at the end of the test.
 class TempFolder {
@@ -46,7 +50,6 @@ class TempFolder {
   ~TempFolder();
   const std::string& path() const { return path_; }
   std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
-  std::vector<std::string> Files() const;
 
  private:
   std::string path_;
@@ -58,14 +61,9 @@ void WriteFileBytes(const std::string& path, const std::string& bytes);  // thro
 
 // Holds a file open with no sharing, as another program would. Share modes
 // are checked per handle, so this process's own opens are refused too.
-class FileHolder {
- public:
-  explicit FileHolder(const std::string& path);
-  bool holding() const { return static_cast<bool>(file_); }
-  void Release() { file_.reset(); }
-
- private:
-  UniqueFile file_;
+struct FileHolder : UniqueFile {
+  explicit FileHolder(const std::string& path)
+      : UniqueFile(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {}
 };
 
 // Sets a registry value (the key's default for an empty name) for the
@@ -73,17 +71,11 @@ class FileHolder {
 class RegistryOverride {
  public:
   RegistryOverride(HKEY root, const std::string& key, const std::string& value, const std::string& name = {});
-  ~RegistryOverride();
+  ~RegistryOverride() { restore_(); }
 
  private:
-  HKEY root_;
-  std::string key_, name_, previous_;
-  bool key_existed_ = false, had_value_ = false;
+  std::function<void()> restore_;
 };
-
-// Whether the tests run under Wine, in their private prefix: only there may
-// they change the machine's own settings and files.
-bool InWine();
 
 // The stand-in for a web browser: an open command that records its command line.
 class BrowserStandIn {
@@ -91,7 +83,7 @@ class BrowserStandIn {
   explicit BrowserStandIn(const std::string& folder);
   std::string Command() const;  // in the registry's form, ending in "%1" in quotes
   std::string NextCommandLine();  // empty when nothing started within a few seconds
-  bool Started();
+  bool Started() { return ::WaitForSingleObject(event_.get(), 0) == WAIT_OBJECT_0; }
 
  private:
   std::string record_, event_name_;
@@ -99,13 +91,12 @@ class BrowserStandIn {
 };
 
 HDROP MakeDrop(const std::vector<std::string>& files);
-bool MakeShortcut(const std::string& shortcut, const std::string& target);
 
 // Runs `action` once the current message loop (a nested modal one too) is idle.
 void WhenIdle(std::function<void()> action);
-void DispatchPending();
-// Dispatches this thread's messages until `done` or the timeout.
+// Dispatches this thread's messages, then again until `done` or the timeout.
 bool PumpUntil(const std::function<bool()>& done, DWORD timeout_ms = 5000);
+inline void DispatchPending() { PumpUntil([] { return true; }); }
 // Moves the cursor and returns once the system reports it there.
 void MoveCursorTo(POINT screen);
 
@@ -120,12 +111,8 @@ void RunWhileOpen(Runnable& window, const std::function<void()>& while_open) {
   window.RunModal();
 }
 
-// Asks the window to close and returns once it has handled it, as the close box does.
-void RequestClose(HWND window);
 // Types `text` at the end of an edit of this process.
 void TypeText(HWND edit, const std::string& text);
-std::string WindowText(HWND window);
-std::string NoteText(HWND note_window);
 
 // The program (Quillbox.exe of this build, or `program`) started with
 // `arguments` in `folder`; asked to close and waited for at the end.
@@ -134,14 +121,13 @@ class Program {
   Program(const std::string& arguments, const std::string& folder, std::string program = {}, bool quote = true);
   ~Program() { Finish(); }
   HWND Window();          // its note window once shown; null if it ended or showed only a box
-  size_t OtherDialogs();  // message boxes it shows now
+  std::vector<HWND> Dialogs() const;  // its visible top-level dialogs: its note window, its boxes
   HANDLE process() const { return process_.get(); }
   DWORD Finish();         // closes its window, waits; the exit code (99 when it had to be ended)
-  void Kill();
+  void Kill() { ::TerminateProcess(process_.get(), 9), ::WaitForSingleObject(process_.get(), 10000); }
 
  private:
   UniqueKernelHandle process_;
-  DWORD id_ = 0;
 };
 
 std::string ProgramPath();
@@ -150,6 +136,6 @@ std::string ProgramPath();
 
 // Tests that change the machine's own registry or files run only in the
 // tests' private Wine prefix, never on a real Windows machine.
-#define QUILLBOX_ONLY_IN_WINE(what)                                                                 \
-  if (!::quillbox::test::InWine())                                                                  \
+#define QUILLBOX_ONLY_IN_WINE(what)                                                                       \
+  if (!::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "wine_get_version"))                             \
   GTEST_SKIP() << "changes " << what << " on this machine: runs only in the tests' private Wine prefix"

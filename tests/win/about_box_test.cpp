@@ -55,7 +55,7 @@ TEST(AboutBox, OpensCentredWithTheHandOverTheAddressWhereAClickOpensThePageOnceA
     const RECT box = ScreenRect(about.hwnd()), over = ScreenRect(owner.get());
     EXPECT_LE(std::abs(box.left + box.right - over.left - over.right), 1);
     EXPECT_LE(std::abs(box.top + box.bottom - over.top - over.bottom), 1);
-    EXPECT_EQ("http://" + test::WindowText(about.Item(IDC_ABOUT_LINK1)) + test::WindowText(about.Item(IDC_ABOUT_LINK2)),
+    EXPECT_EQ("http://" + WindowText(about.Item(IDC_ABOUT_LINK1)) + WindowText(about.Item(IDC_ABOUT_LINK2)),
               kMakerUrl);
     HDC dc = ::CreateCompatibleDC(nullptr);
     const struct { int id; COLORREF text, background; } controls[] = {

@@ -80,7 +80,7 @@ TEST(Link, TakesOverAStaticHoversAndOpensByTheShellElseByTheHtmHandlerWithTheHel
       TOOLINFOA tool{TTTOOLINFOA_V1_SIZE, 0, item, 1, {}, nullptr, tip, 0, nullptr};
       ::SendMessageA(tooltip, TTM_GETTEXTA, sizeof tip, reinterpret_cast<LPARAM>(&tool));
       EXPECT_EQ(tip, std::string(text) + url);  // the one of them that is not empty
-      EXPECT_EQ(test::WindowText(item), std::string(text) + url);
+      EXPECT_EQ(WindowText(item), std::string(text) + url);
       EXPECT_TRUE(::GetWindowLongPtrA(item, GWL_STYLE) & SS_NOTIFY);
       EXPECT_FALSE(Font(item).lfUnderline);  // the mode set before the take-over gave way to hover
       EXPECT_STREQ(Font(item).lfFaceName, Font(parent.Item(IDC_TEST_EDIT)).lfFaceName);

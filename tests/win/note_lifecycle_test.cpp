@@ -48,7 +48,7 @@ TEST(NoteLifecycle, ANewNoteKeepsTheTemplatesLookAndIsWrittenAtItsPathOnClose) {
     RECT shown{};
     NoteWindow window(row.typed.empty() ? "Quillbox.exe " : "Quillbox.exe \"" + (folder / row.file) + "\"");
     test::RunWhileOpen(window, [&] {
-      EXPECT_EQ(test::WindowText(window.hwnd()), " M E M O !") << row.file;
+      EXPECT_EQ(WindowText(window.hwnd()), " M E M O !") << row.file;
       ::GetWindowRect(window.hwnd(), &shown);
       test::TypeText(::GetDlgItem(window.hwnd(), IDC_NOTE_TEXT), row.typed);
     });
@@ -99,7 +99,7 @@ TEST(NoteFile, AReaderSeesTheOldOrTheNewNoteAndTheNoteKeepsItsAttributesAndAcces
     ::SetFileAttributesA(note.c_str(), attributes);
     ASSERT_EQ(WriteNoteFile(note, small), static_cast<DWORD>(ERROR_SUCCESS));
     EXPECT_EQ(::GetFileAttributesA(note.c_str()) & FILE_ATTRIBUTE_HIDDEN, attributes & FILE_ATTRIBUTE_HIDDEN);
-    EXPECT_EQ(folder.Files(), std::vector<std::string>{"a.note"});
+    EXPECT_EQ(test::FilesIn(folder.path()), std::vector<std::string>{"a.note"});
   }
   std::atomic<bool> saving{true};
   std::atomic<int> bad{0}, hidden{0};
@@ -128,7 +128,7 @@ TEST(NoteFile, AReaderSeesTheOldOrTheNewNoteAndTheNoteKeepsItsAttributesAndAcces
   EXPECT_EQ(access_list(note), list);
   const std::string longest = folder / (std::string(250, 'n') + ".note");
   EXPECT_EQ(WriteNoteFile(longest, "new"), static_cast<DWORD>(ERROR_SUCCESS));
-  EXPECT_EQ(folder.Files().size(), 2u);
+  EXPECT_EQ(test::FilesIn(folder.path()).size(), 2u);
   EXPECT_NE(access_list(longest), list);  // a new file's list differs, so the kept one shows
   ::DeleteFileW((L"\\\\?\\" + std::wstring(longest.begin(), longest.end())).c_str());  // too long for the clean-up
 }

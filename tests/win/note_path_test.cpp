@@ -1,8 +1,10 @@
 // Which paths open a note: the command line's, and dropped files and shortcuts.
 #include <gtest/gtest.h>
+#include <shobjidl.h>
 #include <windows.h>
 
 #include "core/note_codec.h"
+#include "framework/com.h"
 #include "res/resource.h"
 #include "tests/win/test_support.h"
 #include "window/note_window.h"
@@ -31,10 +33,17 @@ TEST(NotePath, TheCommandLineAndADropOpenOnlyNotesAndShortcutsToThemAfterSavingT
     WriteFileBytes(at(name + std::string(".note")), Note(name));
   }
   WriteFileBytes(at("readme.txt"), Note("text"));
-  ASSERT_TRUE(test::MakeShortcut(at("to second.lnk"), at("second.note")) &&
-              test::MakeShortcut(at("to text.lnk"), at("readme.txt")) &&
-              test::MakeShortcut(at("to shortcut.lnk"), at("to second.lnk")) &&
-              test::MakeShortcut(at("to deleted.lnk"), at("deleted.note")));
+  const auto shortcut = [&](const std::string& name, const std::string& target) {
+    ComInitialization com;
+    ComPtr<IShellLinkA> link;
+    ComPtr<IPersistFile> file;
+    return SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                        link.put_void())) &&
+           SUCCEEDED(link->SetPath(at(target).c_str())) && SUCCEEDED(link.As(IID_IPersistFile, file)) &&
+           SUCCEEDED(file->Save(ToWide(at(name)).c_str(), TRUE));
+  };
+  ASSERT_TRUE(shortcut("to second.lnk", "second.note") && shortcut("to text.lnk", "readme.txt") &&
+              shortcut("to shortcut.lnk", "to second.lnk") && shortcut("to deleted.lnk", "deleted.note"));
   ::DeleteFileA(at("deleted.note").c_str());
   char short_first[MAX_PATH] = {};
   ::GetShortPathNameA(at("first.note").c_str(), short_first, MAX_PATH);
@@ -71,7 +80,7 @@ TEST(NotePath, TheCommandLineAndADropOpenOnlyNotesAndShortcutsToThemAfterSavingT
   for (const auto& row : cases) {
     WriteFileBytes(at("first.note"), Note("first"));
     WriteFileBytes(at("empty.note"), "");
-    const std::vector<std::string> files = folder.Files();
+    const std::vector<std::string> files = test::FilesIn(folder.path());
     test::MessageBoxRecorder boxes;
     NoteWindow window("Quillbox.exe \"" + row.arguments + "\"");
     test::RunWhileOpen(window, [&] {
@@ -79,13 +88,13 @@ TEST(NotePath, TheCommandLineAndADropOpenOnlyNotesAndShortcutsToThemAfterSavingT
         test::TypeText(::GetDlgItem(window.hwnd(), IDC_NOTE_TEXT), " edited");
         ::SendMessageA(window.hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(test::MakeDrop(row.dropped)), 0);
       }
-      EXPECT_EQ(test::NoteText(window.hwnd()), row.shown) << row.arguments << row.shown;
+      EXPECT_EQ(WindowText(::GetDlgItem(window.hwnd(), IDC_NOTE_TEXT)), row.shown) << row.arguments << row.shown;
       EXPECT_TRUE(row.opened.empty() || window.note_path() == row.opened) << row.arguments << row.shown;
     });
     EXPECT_TRUE(row.opened.empty() || Text(row.opened) == row.shown) << row.arguments << row.shown;
     EXPECT_EQ(Text(at("first.note")), row.dropped.empty() || (row.opened == at("first.note") && row.shown == "first")
                                           ? "first" : "first edited") << row.shown;
-    EXPECT_TRUE(!row.dropped.empty() || folder.Files() == files) << row.arguments;
+    EXPECT_TRUE(!row.dropped.empty() || test::FilesIn(folder.path()) == files) << row.arguments;
     std::string said;
     for (const auto& box : boxes.boxes()) said += box.caption + ": " + box.text;
     EXPECT_TRUE(row.said.empty() ? said.empty() : said == row.said || boxes.Said(0, row.said)) << row.arguments << said;

@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdlib>
 #include <functional>
 #include <optional>
@@ -19,9 +18,6 @@
 #include "window/note_window.h"
 
 namespace quillbox {
-namespace test {
-extern std::atomic<size_t> failing_allocation_size;  // see test_main.cpp
-}  // namespace test
 namespace {
 
 using test::ReadFileBytes;
@@ -79,7 +75,7 @@ void Expect(const Case& row) {
     fault(false, true);
     ::MoveWindow(window.hwnd(), 10, 10, 300, 300, TRUE);
     window.SaveInBackground();
-    test::RequestClose(window.hwnd());
+    ::SendMessageA(window.hwnd(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);  // as the close box does
     fault(false, false);
     EXPECT_TRUE(!stays || (::IsWindowVisible(window.hwnd()) && ReadFileBytes(row.path) == row.kept)) << row.name;
   });

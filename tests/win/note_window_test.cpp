@@ -32,8 +32,8 @@ TEST(NoteWindow, ShowsItsNoteKeepsKeysAwayFromTheTextAndWritesItBackExactly) {
   NoteWindow window("Quillbox.exe \"" + note + "\"");
   test::RunWhileOpen(window, [&] {
     HWND shown = window.hwnd(), edit = ::GetDlgItem(shown, IDC_NOTE_TEXT);
-    EXPECT_EQ(test::WindowText(shown), "Shopping");
-    EXPECT_EQ(test::NoteText(shown), "Buy milk\r\n\r\nCall the office");
+    EXPECT_EQ(WindowText(shown), "Shopping");
+    EXPECT_EQ(WindowText(::GetDlgItem(shown, IDC_NOTE_TEXT)), "Buy milk\r\n\r\nCall the office");
     EXPECT_EQ(Rect(shown), (NoteGeometry{-50, -20, 220, 260}));  // partly on screen: kept
     EXPECT_TRUE(::GetWindowLongPtrA(shown, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
     EXPECT_TRUE(::GetWindowLongPtrA(edit, GWL_STYLE) & ES_WANTRETURN);
@@ -77,7 +77,7 @@ TEST(NoteWindow, ShowsItsNoteKeepsKeysAwayFromTheTextAndWritesItBackExactly) {
     std::string typed = "\r\n";
     while (typed.size() < 40000) typed += "a line of a long note\r\n";
     test::TypeText(edit, typed);
-    EXPECT_EQ(test::NoteText(shown), "Buy milk\r\n\r\nCall the office" + typed);
+    EXPECT_EQ(WindowText(::GetDlgItem(shown, IDC_NOTE_TEXT)), "Buy milk\r\n\r\nCall the office" + typed);
     ::MoveWindow(shown, -30, 40, 250, 300, TRUE);
     RECT client{};
     ::GetClientRect(shown, &client);
@@ -139,7 +139,7 @@ TEST(NoteWindow, ShowsItsNoteKeepsKeysAwayFromTheTextAndWritesItBackExactly) {
   });
   ASSERT_EQ(boxes.boxes().size(), 2u);
   EXPECT_EQ(boxes.boxes()[0].caption + boxes.boxes()[0].text + boxes.boxes()[1].text, "MEMO!12");
-  EXPECT_EQ(folder.Files().size(), 2u);
+  EXPECT_EQ(test::FilesIn(folder.path()).size(), 2u);
 }
 
 }  // namespace

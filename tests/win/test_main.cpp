@@ -3,23 +3,21 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <new>
 
-namespace quillbox::test {
-std::atomic<size_t> failing_allocation_size{0};
-}  // namespace quillbox::test
+#include "tests/win/test_support.h"
+
+std::atomic<size_t> quillbox::test::failing_allocation_size{0};
 
 // Allocations of failing_allocation_size bytes or more fail while a test
 // asks for it: the program must report running out of memory, not end.
 void* operator new(size_t size) {
   const size_t failing = quillbox::test::failing_allocation_size;
-  if (failing != 0 && size >= failing) throw std::bad_alloc();
-  if (void* memory = std::malloc(size != 0 ? size : 1)) return memory;
-  throw std::bad_alloc();
+  void* memory = failing != 0 && size >= failing ? nullptr : std::malloc(size != 0 ? size : 1);
+  return memory ? memory : throw std::bad_alloc();
 }
 void operator delete(void* memory) noexcept { std::free(memory); }
 void operator delete(void* memory, size_t) noexcept { std::free(memory); }

@@ -1,113 +1,239 @@
 // What the Windows tests share: message boxes answered and recorded by a
 // hook, throw-away folders, files held open, registry values set for a test,
-// drops and shortcuts, and the modal runs and the program that they drive.
+// drops, and the modal runs and the program that they drive.
 #pragma once
 
 #include <windows.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
+#include <atomic>
 #include <deque>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "framework/module.h"
+#include "framework/text.h"
 #include "framework/unique_handle.h"
+#include "framework/window.h"
+#include "res/resource.h"
 
 namespace quillbox::test {
+namespace fs = std::filesystem;
 
-struct RecordedBox {
-  std::string caption, text;
-};
+// Allocations of this many bytes or more fail while it is not 0 (see test_main.cpp).
+extern std::atomic<size_t> failing_allocation_size;
+
+inline std::string ClassName(HWND window) {
+  char name[64] = {};
+  return std::string(name, static_cast<size_t>(::GetClassNameA(window, name, sizeof name)));
+}
+
+// A name no other test or test run uses: `prefix`, the process id, a count.
+inline std::string UniqueName(const std::string& prefix) {
+  static LONG counter = 0;
+  return prefix + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(::InterlockedIncrement(&counter));
+}
+
+struct RecordedBox { std::string caption, text; };
 
 // While it lives, every message box that this thread opens is recorded and
 // answered at once: with the next queued answer, else its first button.
 class MessageBoxRecorder {
  public:
-  explicit MessageBoxRecorder(std::deque<int> answers = {});
-  ~MessageBoxRecorder();
+  explicit MessageBoxRecorder(std::deque<int> answers = {}) : answers_(std::move(answers)) {
+    current_ = this;
+    hook_.reset(::SetWindowsHookExA(WH_CBT, &Hook, nullptr, ::GetCurrentThreadId()));
+  }
+  ~MessageBoxRecorder() { current_ = nullptr; }
   const std::vector<RecordedBox>& boxes() const { return boxes_; }
   // Whether box `index` was shown and its text holds `part`.
-  bool Said(size_t index, const std::string& part) const;
+  bool Said(size_t index, const std::string& part) const {
+    return index < boxes_.size() && boxes_[index].text.find(part) != std::string::npos;
+  }
 
  private:
-  static LRESULT CALLBACK Hook(int code, WPARAM wparam, LPARAM lparam);
+  static LRESULT CALLBACK Hook(int code, WPARAM wparam, LPARAM lparam) {
+    auto* box = reinterpret_cast<HWND>(wparam);
+    MessageBoxRecorder* self = current_;
+    // A message box is a system dialog with no object of ours.
+    if (code == HCBT_ACTIVATE && self && ClassName(box) == "#32770" && !Window::FromHandle(box) &&
+        !::GetPropA(box, "Quillbox.Test.Answered")) {
+      ::SetPropA(box, "Quillbox.Test.Answered", box);
+      RecordedBox record{WindowText(box), {}};
+      int answer = 0;
+      for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (ClassName(child) == "Static") record.text += WindowText(child);
+        if (ClassName(child) == "Button" && !answer) answer = ::GetDlgCtrlID(child);
+      }
+      if (!self->answers_.empty()) answer = self->answers_.front(), self->answers_.pop_front();
+      self->boxes_.push_back(record);
+      const LPARAM button = reinterpret_cast<LPARAM>(::GetDlgItem(box, answer));
+      ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), button);
+    }
+    return ::CallNextHookEx(nullptr, code, wparam, lparam);
+  }
+
+  static thread_local inline MessageBoxRecorder* current_ = nullptr;
   UniqueHook hook_;
   std::deque<int> answers_;
   std::vector<RecordedBox> boxes_;
 };
 
-// A name no other test or test run uses: `prefix`, the process id, a count.
-std::string UniqueName(const std::string& prefix);
-
 // A new empty folder, removed with all it holds at the end of the test.
 class TempFolder {
  public:
-  explicit TempFolder(const std::string& parent = {});
-  ~TempFolder();
+  explicit TempFolder(const std::string& parent = {}) {
+    const fs::path base = parent.empty() ? fs::temp_directory_path() : fs::path(parent);
+    path_ = (base / UniqueName("qbtest-")).make_preferred().string();
+    std::error_code error;
+    fs::remove_all(path_, error);  // a run before this one that had the same process id
+    if (!fs::create_directory(path_)) throw std::runtime_error("cannot make " + path_);
+  }
+  ~TempFolder() {
+    std::error_code error;
+    for (const auto& entry : fs::recursive_directory_iterator(path_, error)) {
+      ::SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);  // read-only files too
+    }
+    fs::remove_all(path_, error);
+  }
   const std::string& path() const { return path_; }
   std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
-  std::vector<std::string> Files() const;
 
  private:
   std::string path_;
 };
 
-std::vector<std::string> FilesIn(const std::string& folder);
-std::string ReadFileBytes(const std::string& path);  // "<missing>" when it cannot be read
-void WriteFileBytes(const std::string& path, const std::string& bytes);  // throws when it cannot
+inline std::vector<std::string> FilesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(folder, error)) names.push_back(entry.path().filename().string());
+  return names;
+}
+
+// "<missing>" when it cannot be read.
+inline std::string ReadFileBytes(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return file ? std::string(std::istreambuf_iterator<char>(file), {}) : "<missing>";
+}
+
+// Throws when it cannot.
+inline void WriteFileBytes(const std::string& path, const std::string& bytes) {
+  ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  if (!(std::ofstream(path, std::ios::binary) << bytes).flush()) throw std::runtime_error("cannot write " + path);
+}
 
 // Holds a file open with no sharing, as another program would. Share modes
 // are checked per handle, so this process's own opens are refused too.
-class FileHolder {
- public:
-  explicit FileHolder(const std::string& path);
-  bool holding() const { return static_cast<bool>(file_); }
-  void Release() { file_.reset(); }
-
- private:
-  UniqueFile file_;
+struct FileHolder : UniqueFile {
+  explicit FileHolder(const std::string& path)
+      : UniqueFile(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {}
 };
 
 // Sets a registry value (the key's default for an empty name) for the
 // test's length, then puts back what was there.
 class RegistryOverride {
  public:
-  RegistryOverride(HKEY root, const std::string& key, const std::string& value, const std::string& name = {});
-  ~RegistryOverride();
+  RegistryOverride(HKEY root, const std::string& key, const std::string& value, const std::string& name = {}) {
+    UniqueKey opened;
+    char previous[1024] = {};
+    DWORD size = sizeof previous - 1;
+    if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, opened.put()) != ERROR_SUCCESS) {
+      restore_ = [=] { ::RegDeleteTreeA(root, key.c_str()); };
+    } else if (::RegGetValueA(opened.get(), nullptr, name.c_str(), RRF_RT_ANY, nullptr, previous, &size) ==
+               ERROR_SUCCESS) {
+      restore_ = [=, previous = std::string(previous)] { Set(root, key, name, previous); };
+    } else {
+      restore_ = [=] { ::RegDeleteKeyValueA(root, key.c_str(), name.c_str()); };
+    }
+    Set(root, key, name, value);
+  }
+  ~RegistryOverride() { restore_(); }
 
  private:
-  HKEY root_;
-  std::string key_, name_, previous_;
-  bool key_existed_ = false, had_value_ = false;
+  static void Set(HKEY root, const std::string& key, const std::string& name, const std::string& value) {
+    ::RegSetKeyValueA(root, key.c_str(), name.c_str(), REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
+  }
+  std::function<void()> restore_;
 };
-
-// Whether the tests run under Wine, in their private prefix: only there may
-// they change the machine's own settings and files.
-bool InWine();
 
 // The stand-in for a web browser: an open command that records its command line.
 class BrowserStandIn {
  public:
-  explicit BrowserStandIn(const std::string& folder);
-  std::string Command() const;  // in the registry's form, ending in "%1" in quotes
-  std::string NextCommandLine();  // empty when nothing started within a few seconds
-  bool Started();
+  explicit BrowserStandIn(const std::string& folder)
+      : record_(folder + "\\browser.txt"), event_name_(UniqueName("Quillbox.Test.Browser.")),
+        event_(::CreateEventA(nullptr, FALSE, FALSE, event_name_.c_str())) {}
+  // In the registry's form, ending in "%1" in quotes. Appended step by step:
+  // GCC 12 warns falsely about a chain of operator+ that starts with a literal.
+  std::string Command() const {
+    return std::string("\"").append(ModulePath()).append("\" --record ").append(record_ + ' ' + event_name_ + " \"%1\"");
+  }
+  // Empty when nothing started within a few seconds.
+  std::string NextCommandLine() {
+    if (::WaitForSingleObject(event_.get(), 10000) != WAIT_OBJECT_0) return {};
+    std::string line = ReadFileBytes(record_);
+    ::DeleteFileA(record_.c_str());
+    return line;
+  }
+  bool Started() { return ::WaitForSingleObject(event_.get(), 0) == WAIT_OBJECT_0; }
 
  private:
   std::string record_, event_name_;
   UniqueKernelHandle event_;
 };
 
-HDROP MakeDrop(const std::vector<std::string>& files);
-bool MakeShortcut(const std::string& shortcut, const std::string& target);
+inline HDROP MakeDrop(const std::vector<std::string>& files) {
+  std::string names;
+  for (const std::string& file : files) names += file + '\0';
+  HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() + 1);
+  auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
+  drop->pFiles = sizeof(DROPFILES);
+  names.copy(reinterpret_cast<char*>(drop + 1), names.size());
+  ::GlobalUnlock(memory);
+  return static_cast<HDROP>(memory);
+}
 
-// Runs `action` once the current message loop (a nested modal one too) is idle.
-void WhenIdle(std::function<void()> action);
-void DispatchPending();
-// Dispatches this thread's messages until `done` or the timeout.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeout_ms = 5000);
-// Moves the cursor and returns once the system reports it there.
-void MoveCursorTo(POINT screen);
+// Runs `action` once the current message loop (a nested modal one too) is
+// idle: a thread timer fires once the loop has nothing else to do.
+inline void WhenIdle(std::function<void()> action) {
+  static thread_local std::deque<std::function<void()>> actions;
+  actions.push_back(std::move(action));
+  ::SetTimer(nullptr, 0, 0, [](HWND, UINT, UINT_PTR timer, DWORD) {
+    ::KillTimer(nullptr, timer);
+    std::function<void()> next = std::move(actions.front());
+    actions.pop_front();
+    next();
+  });
+}
+
+// Dispatches this thread's messages, then again until `done` or the timeout.
+inline bool PumpUntil(const std::function<bool()>& done, DWORD timeout_ms = 5000) {
+  for (const ULONGLONG deadline = ::GetTickCount64() + timeout_ms;;) {
+    for (MSG message; ::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) {
+      ::TranslateMessage(&message), ::DispatchMessageW(&message);
+    }
+    if (done()) return true;
+    if (::GetTickCount64() >= deadline) return false;
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+  }
+}
+inline void DispatchPending() { PumpUntil([] { return true; }); }
+
+// Moves the cursor and returns once the system reports it there. Late reports
+// of earlier moves from Wine's display driver can put the cursor back: move
+// until it stays.
+inline void MoveCursorTo(POINT screen) {
+  PumpUntil([&, now = POINT{}]() mutable {
+    ::SetCursorPos(screen.x, screen.y);
+    PumpUntil([] { return false; }, 20);
+    return ::GetCursorPos(&now) && now.x == screen.x && now.y == screen.y;
+  }, 2000);
+}
 
 // Runs a modal window (RunModal(), hwnd()): `while_open` runs once its loop
 // is idle, then the window is asked to close.
@@ -120,36 +246,80 @@ void RunWhileOpen(Runnable& window, const std::function<void()>& while_open) {
   window.RunModal();
 }
 
-// Asks the window to close and returns once it has handled it, as the close box does.
-void RequestClose(HWND window);
 // Types `text` at the end of an edit of this process.
-void TypeText(HWND edit, const std::string& text);
-std::string WindowText(HWND window);
-std::string NoteText(HWND note_window);
+inline void TypeText(HWND edit, const std::string& text) {
+  const LRESULT end = ::SendMessageA(edit, WM_GETTEXTLENGTH, 0, 0);
+  ::SendMessageA(edit, EM_SETSEL, static_cast<WPARAM>(end), end);
+  ::SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+inline std::string ProgramPath() { return fs::path(ModulePath()).replace_filename("../../app/Quillbox.exe").string(); }
 
 // The program (Quillbox.exe of this build, or `program`) started with
 // `arguments` in `folder`; asked to close and waited for at the end.
 class Program {
  public:
-  Program(const std::string& arguments, const std::string& folder, std::string program = {}, bool quote = true);
+  Program(const std::string& arguments, const std::string& folder, std::string program = {}, bool quote = true) {
+    if (program.empty()) program = ProgramPath();
+    std::string command = (quote ? "\"" + program + "\"" : program) + " " + arguments;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    if (::CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                         &startup, &started)) {
+      ::CloseHandle(started.hThread), process_.reset(started.hProcess);
+    }
+    ::WaitForInputIdle(process_.get(), 10000);
+  }
   ~Program() { Finish(); }
-  HWND Window();          // its note window once shown; null if it ended or showed only a box
-  size_t OtherDialogs();  // message boxes it shows now
+
+  // Its visible top-level dialogs: its note window, its boxes.
+  std::vector<HWND> Dialogs() const {
+    std::pair<DWORD, std::vector<HWND>> found{::GetProcessId(process_.get()), {}};
+    ::EnumWindows([](HWND window, LPARAM lparam) {
+      auto& [process, windows] = *reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(lparam);
+      DWORD owner = 0;
+      ::GetWindowThreadProcessId(window, &owner);
+      if (owner == process && ::IsWindowVisible(window) && ClassName(window) == "#32770") windows.push_back(window);
+      return TRUE;
+    }, reinterpret_cast<LPARAM>(&found));
+    return found.second;
+  }
+
+  // Its note window once shown; null if it ended or showed only a box.
+  HWND Window() {
+    HWND note = nullptr;
+    PumpUntil([&] {
+      const std::vector<HWND> dialogs = Dialogs();
+      for (HWND window : dialogs) note = ::GetDlgItem(window, IDC_NOTE_TEXT) ? window : note;
+      return note || !dialogs.empty() || ::WaitForSingleObject(process_.get(), 0) != WAIT_TIMEOUT;
+    }, 20000);
+    return note;
+  }
+
   HANDLE process() const { return process_.get(); }
-  DWORD Finish();         // closes its window, waits; the exit code (99 when it had to be ended)
-  void Kill();
+
+  // Closes its window, waits; the exit code (99 when it had to be ended).
+  DWORD Finish() {
+    if (::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
+      if (HWND window = Window()) ::PostMessageA(window, WM_CLOSE, 0, 0);
+      if (::WaitForSingleObject(process_.get(), 30000) == WAIT_TIMEOUT) ::TerminateProcess(process_.get(), 99);
+    }
+    DWORD code = 99;
+    ::GetExitCodeProcess(process_.get(), &code);
+    return code;
+  }
+
+  void Kill() { ::TerminateProcess(process_.get(), 9), ::WaitForSingleObject(process_.get(), 10000); }
 
  private:
   UniqueKernelHandle process_;
-  DWORD id_ = 0;
 };
-
-std::string ProgramPath();
 
 }  // namespace quillbox::test
 
 // Tests that change the machine's own registry or files run only in the
 // tests' private Wine prefix, never on a real Windows machine.
-#define QUILLBOX_ONLY_IN_WINE(what)                                                                 \
-  if (!::quillbox::test::InWine())                                                                  \
+#define QUILLBOX_ONLY_IN_WINE(what)                                                                       \
+  if (!::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "wine_get_version"))                             \
   GTEST_SKIP() << "changes " << what << " on this machine: runs only in the tests' private Wine prefix"

@@ -1,16 +1,9 @@
 // The About box, driven by real mouse messages at real cursor positions. The
 // web page opens in a stand-in for the browser.
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <optional>
 
 #include "about/about_box.h"
-#include "core/note_codec.h"
-#include "res/resource.h"
 #include "tests/win/test_support.h"
 #include "window/colors.h"
-#include "window/note_window.h"
 
 namespace quillbox {
 namespace {

@@ -1,10 +1,7 @@
 // The .note file type in the real registry.
-#include <gtest/gtest.h>
 
-#include "framework/module.h"
 #include "shell/file_type_registration.h"
 #include "tests/win/test_support.h"
-#include "window/note_window.h"
 
 namespace quillbox {
 namespace {

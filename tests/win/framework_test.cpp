@@ -1,10 +1,8 @@
 // The window framework: message tables, the modal run and its
 // pre-translation, taking over controls, and the owners of handles.
-#include <gtest/gtest.h>
 
 #include <thread>
 
-#include "framework/dialog.h"
 #include "tests/win/test_resource.h"
 #include "tests/win/test_support.h"
 

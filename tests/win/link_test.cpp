@@ -1,9 +1,6 @@
 // The link control on a dialog that passes it its colour requests and clicks,
 // opening pages in stand-ins for the browser: no real browser is ever started.
-#include <gtest/gtest.h>
 
-#include "framework/dialog.h"
-#include "framework/module.h"
 #include "link/link_control.h"
 #include "link/url_launcher.h"
 #include "core/url_launch.h"

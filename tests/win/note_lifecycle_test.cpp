@@ -1,21 +1,14 @@
 // The note's life on disk: new notes written at their path, and a replace that
 // never shows a reader a broken note, keeps the note's access list and links,
 // and falls back to a write in place where no new file may be made.
-#include <gtest/gtest.h>
 #include <windows.h>
-
 #include <sddl.h>
 
 #include <atomic>
-#include <cstdlib>
 #include <set>
 #include <thread>
 
-#include "app/note_file.h"
-#include "core/note_codec.h"
-#include "res/resource.h"
 #include "tests/win/test_support.h"
-#include "window/note_window.h"
 
 namespace quillbox {
 namespace {
@@ -74,26 +67,16 @@ TEST(NoteFile, AReaderSeesTheOldOrTheNewNoteAndTheNoteKeepsItsAttributesAndAcces
   WriteFileBytes(leftover, std::string(2000000, 'L'));
   ::SetFileAttributesA(leftover.c_str(), FILE_ATTRIBUTE_HIDDEN);
   const auto access_list = [](const std::string& path) {
-    char descriptor[4096], *text = nullptr;
-    DWORD needed = 0;
-    if (::GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, descriptor, sizeof descriptor, &needed)) {
-      ::ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
-                                                             &text, nullptr);
-    }
-    const std::string list = text ? text : "<unreadable>";
-    return ::LocalFree(text), list;
+    std::string descriptor(4096, '\0');
+    DWORD size = 0;
+    ::GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), 4096, &size);
+    return descriptor.substr(0, size);
   };
-  UniqueKernelHandle token;
-  char user[256], *sid = nullptr;
-  DWORD size = 0;
-  PSECURITY_DESCRIPTOR closed = nullptr;  // only the system and the user may touch the note
-  ASSERT_TRUE(::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.put()) &&
-              ::GetTokenInformation(token.get(), TokenUser, user, sizeof user, &size) &&
-              ::ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &sid) &&
-              ::ConvertStringSecurityDescriptorToSecurityDescriptorA(
-                  ("D:P(A;;FA;;;SY)(A;;FA;;;" + std::string(sid) + ")").c_str(), SDDL_REVISION_1, &closed, nullptr) &&
-              ::SetFileSecurityA(note.c_str(), DACL_SECURITY_INFORMATION, closed));
-  ::LocalFree(sid), ::LocalFree(closed);
+  PSECURITY_DESCRIPTOR everyone = nullptr;  // unlike what a new file gets
+  ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;FA;;;WD)", SDDL_REVISION_1, &everyone,
+                                                                     nullptr) &&
+              ::SetFileSecurityA(note.c_str(), DACL_SECURITY_INFORMATION, everyone));
+  ::LocalFree(everyone);
   const std::string list = access_list(note);
   for (const DWORD attributes : {FILE_ATTRIBUTE_NORMAL, FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_NORMAL}) {
     ::SetFileAttributesA(note.c_str(), attributes);

@@ -1,13 +1,8 @@
 // Which paths open a note: the command line's, and dropped files and shortcuts.
-#include <gtest/gtest.h>
 #include <shobjidl.h>
-#include <windows.h>
 
-#include "core/note_codec.h"
 #include "framework/com.h"
-#include "res/resource.h"
 #include "tests/win/test_support.h"
-#include "window/note_window.h"
 
 namespace quillbox {
 namespace {

@@ -1,21 +1,10 @@
 // Never losing a note: saves that fail for real reasons (a missing folder, a
 // held file, a read-only note, a full disk, no memory), notes that cannot be
-// read, another program's changes, notes read in part, typing with no note, a
-// kill, text beyond the code page, and a second start on an open note.
-#include <gtest/gtest.h>
-#include <windows.h>
+// read, another program's changes, notes read in part, typing with no note,
+// and text beyond the code page.
 
-#include <algorithm>
-#include <cstdlib>
-#include <functional>
-#include <optional>
-
-#include "core/note_codec.h"
 #include "framework/system_error.h"
-#include "framework/text.h"
-#include "res/resource.h"
 #include "tests/win/test_support.h"
-#include "window/note_window.h"
 
 namespace quillbox {
 namespace {
@@ -179,40 +168,6 @@ TEST(NoteSafety, TextBeyondTheCodePageIsSavedAsUtf8AndReadBack) {
   WriteFileBytes(note, utf16);
   RunNote(Open(note), {}, [](NoteWindow&, HWND edit) { EXPECT_TRUE(WindowTextW(edit) == L"\u4E2D\u6587"); });
   EXPECT_EQ(ReadFileBytes(note), utf16);
-}
-
-// The running program saves once typing stops, so a kill loses nothing typed
-// before it. Its note is open in that one window: a second start on it by
-// another of its names, or a drop of it on another window, brings that
-// window to the front.
-TEST(NoteInOneWindow, TypedTextSurvivesAKillAndASecondStartOrADropBringsTheNoteForward) {
-  test::TempFolder folder;
-  const std::string note = folder / "Shopping List.note";
-  WriteFileBytes(note, kNote);
-  test::Program first("\"" + note + "\"", folder.path());
-  HWND shown = first.Window(), edit = ::GetDlgItem(shown, IDC_NOTE_TEXT);
-  ASSERT_TRUE(edit);
-  ::SendMessageA(edit, EM_SETSEL, 8, 8);
-  for (const char c : std::string(" and bread")) ::SendMessageA(edit, WM_CHAR, c, 1);
-  EXPECT_TRUE(test::PumpUntil([&] { return DecodeNote(ReadFileBytes(note)).text == "Buy milk and bread"; }, 15000));
-  char short_name[MAX_PATH] = {};
-  ::GetShortPathNameA(note.c_str(), short_name, MAX_PATH);
-  UniqueWindow other(::CreateWindowExA(0, "Static", "", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, 0, 0, 0, 0));
-  ::SetForegroundWindow(other.get());
-  test::Program second(short_name, folder.path());
-  // It ends by itself, without a window or a box of its own.
-  EXPECT_EQ(::WaitForSingleObject(second.process(), 20000), WAIT_OBJECT_0);
-  EXPECT_EQ(second.Finish(), 0u);
-  EXPECT_EQ(::GetForegroundWindow(), shown);
-  ::SetForegroundWindow(other.get());
-  const Boxes boxes = RunNote(kNoNote, {}, [&](NoteWindow& window, HWND) {
-    ::SendMessageA(window.hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(test::MakeDrop({note})), 0);
-    EXPECT_TRUE(test::PumpUntil([&] { return ::GetForegroundWindow() == shown; }));
-    EXPECT_EQ(window.note_path(), "");
-  });
-  EXPECT_TRUE(boxes.empty());
-  EXPECT_EQ(::WaitForSingleObject(first.process(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
-  first.Kill();
 }
 
 }  // namespace

@@ -2,16 +2,9 @@
 // the focus after real activations, the read-only toggle, colours, the system
 // menu, the icon, the layout, the exact bytes the end of the session writes,
 // and where a rectangle on no monitor puts the window.
-#include <gtest/gtest.h>
-#include <windows.h>
 
-#include <functional>
-
-#include "core/note_codec.h"
-#include "res/resource.h"
 #include "tests/win/test_support.h"
 #include "window/colors.h"
-#include "window/note_window.h"
 
 namespace quillbox {
 namespace {

@@ -1,50 +1,84 @@
-// The real program, started as the shell starts it: what no test of the note
-// window in this process can show.
-#include <gtest/gtest.h>
-
-#include "core/note_codec.h"
-#include "res/resource.h"
+// The real program, started as the shell starts it, and what it is built
+// with and runs on: what no test of the note window in this process can show.
 #include "tests/win/test_support.h"
 
 namespace quillbox {
 namespace {
 
-// The registered open command passes program path, blank, note path, neither
-// quoted: the program's own folder may hold a blank too.
-TEST(Program, InstalledUnderAFolderWithABlankItOpensTheNoteTheShellPassesUnquoted) {
+// Installed under a folder with a blank, it opens the note that the registered
+// open command passes unquoted. It saves once typing stops, so a kill loses
+// nothing typed before it. Its note is open in that one window: a second start
+// on it by another of its names, or a drop of it on another window, brings
+// that window to the front. A ten-megabyte text that an automation tool sends
+// from its own process is taken and saved: Wine takes the text in on the
+// receiving thread's stack, about twice its length, so the program needs its
+// large stack reserve (16 MB fails); a wide window and long lines make the
+// edit's layout, which takes time by the line, slow.
+TEST(Program, OpensTheShellsUnquotedPathSavesTypingAtOnceKeepsItsNoteInOneWindowAndTakesTenMegabytes) {
   test::TempFolder folder;
   const std::string program = folder / "Program Files\\Quillbox.exe", note = folder / "My Notes\\Shopping.note";
-  const std::string shopping = "1001\r\n100\r\n80\r\n220\r\n260\r\nBuy milk\r\n\r\nCall the office";
-  ::CreateDirectoryA((folder / "Program Files").c_str(), nullptr);
-  ::CreateDirectoryA((folder / "My Notes").c_str(), nullptr);
-  test::WriteFileBytes(note, shopping);
+  std::filesystem::create_directory(folder / "Program Files"), std::filesystem::create_directory(folder / "My Notes");
+  test::WriteFileBytes(note, EncodeNote({0, 0, 1200, 300}, "Buy milk"));
   ASSERT_TRUE(::CopyFileA(test::ProgramPath().c_str(), program.c_str(), FALSE));
-  test::Program run(note, folder.path(), program, /*quote=*/false);
-  EXPECT_EQ(WindowText(run.Window()), "Shopping");
-  for (HWND dialog : run.Dialogs()) EXPECT_TRUE(::GetDlgItem(dialog, IDC_NOTE_TEXT)) << "another dialog shows";
-  EXPECT_EQ(run.Finish(), 0u);
-  EXPECT_EQ(test::ReadFileBytes(note), shopping);
-}
+  test::Program first(note, folder.path(), program, /*quote=*/false);
+  HWND shown = first.Window(), edit = ::GetDlgItem(shown, IDC_NOTE_TEXT);
+  ASSERT_TRUE(edit);
+  EXPECT_EQ(WindowText(shown), "Shopping");
+  ::SendMessageA(edit, EM_SETSEL, 8, 8);
+  for (const char c : std::string(" and bread")) ::SendMessageA(edit, WM_CHAR, c, 1);
+  EXPECT_TRUE(test::PumpUntil([&] { return DecodeNote(test::ReadFileBytes(note)).text == "Buy milk and bread"; }, 15000));
 
-// An automation or accessibility tool may hand the edit a long text from its
-// own process. Wine takes the text in on the receiving thread's stack, about
-// twice its length: the program needs its large stack reserve (16 MB fails).
-// A wide window and long lines: the edit's layout takes time by the line.
-TEST(Program, SurvivesATenMegabyteTextSentFromAnotherProcessAndSavesIt) {
-  test::TempFolder folder;
-  test::WriteFileBytes(folder / "Shopping.note", "1001\r\n0\r\n0\r\n1200\r\n300\r\n");
+  char short_name[MAX_PATH] = {};
+  ::GetShortPathNameA(note.c_str(), short_name, MAX_PATH);
+  UniqueWindow other(::CreateWindowExA(0, "Static", "", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, 0, 0, 0, 0));
+  ::SetForegroundWindow(other.get());
+  test::Program second(short_name, folder.path());
+  EXPECT_EQ(::WaitForSingleObject(second.process(), 20000), WAIT_OBJECT_0);  // by itself, with no window or box
+  EXPECT_EQ(second.Finish(), 0u);
+  EXPECT_EQ(::GetForegroundWindow(), shown);
+  ::SetForegroundWindow(other.get());
+  test::MessageBoxRecorder boxes;
+  NoteWindow dropped_on("Quillbox.exe \"\"");
+  test::RunWhileOpen(dropped_on, [&] {
+    ::SendMessageA(dropped_on.hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(test::MakeDrop({note})), 0);
+    EXPECT_TRUE(test::PumpUntil([&] { return ::GetForegroundWindow() == shown; }));
+    EXPECT_EQ(dropped_on.note_path(), "");
+  });
+  EXPECT_TRUE(boxes.boxes().empty());
+
   std::string text;
   for (int line = 0; text.size() < 10'000'000; ++line) text += std::to_string(line) + std::string(140, 'w') + "\r\n";
-  test::Program run(std::string("\"").append(folder / "Shopping.note").append("\""), folder.path());
-  HWND edit = ::GetDlgItem(run.Window(), IDC_NOTE_TEXT);
   DWORD_PTR set = 0, length = 0;
   ::SendMessageTimeoutA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL, 120000, &set);
   EXPECT_EQ(set, static_cast<DWORD_PTR>(TRUE));
-  ASSERT_EQ(::WaitForSingleObject(run.process(), 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the program died";
+  ASSERT_EQ(::WaitForSingleObject(first.process(), 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the program died";
   ::SendMessageTimeoutA(edit, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 60000, &length);
   EXPECT_EQ(length, text.size());
-  EXPECT_EQ(run.Finish(), 0u);
-  EXPECT_TRUE(DecodeNote(test::ReadFileBytes(folder / "Shopping.note")).text == text) << "saved another text";
+  EXPECT_EQ(first.Finish(), 0u);
+  EXPECT_TRUE(DecodeNote(test::ReadFileBytes(note)).text == text) << "saved another text";
+}
+
+// The registered document icon is "<program>,1": the second icon group in
+// the order that the resource compiler writes them.
+TEST(Icons, TheDocumentIconIsTheSecondGroupAsTheRegisteredIndexNamesIt) {
+  std::vector<ULONG_PTR> groups;
+  ::EnumResourceNamesA(nullptr, RT_GROUP_ICON, [](HMODULE, LPCSTR, LPSTR name, LONG_PTR found) {
+    return reinterpret_cast<std::vector<ULONG_PTR>*>(found)->push_back(reinterpret_cast<ULONG_PTR>(name)), TRUE;
+  }, reinterpret_cast<LONG_PTR>(&groups));
+  EXPECT_EQ(groups, (std::vector<ULONG_PTR>{IDR_MAINICON, IDI_NOTEFILE}));
+}
+
+// The prefix that the tests and the run script set up has Marlett: without it
+// the caption's minimize and close boxes show the letters "0" and "r".
+TEST(WinePrefix, HasTheMarlettFontThatCaptionButtonsAreDrawnWith) {
+  LOGFONTA wanted{0, 0, 0, 0, 0, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Marlett"};
+  std::string found;  // the first face is enough
+  HDC screen = ::GetDC(nullptr);
+  ::EnumFontFamiliesExA(screen, &wanted, [](const LOGFONTA* font, const TEXTMETRICA*, DWORD, LPARAM found) {
+    return *reinterpret_cast<std::string*>(found) = font->lfFaceName, 0;
+  }, reinterpret_cast<LPARAM>(&found), 0);
+  ::ReleaseDC(nullptr, screen);
+  EXPECT_EQ(found, "Marlett");
 }
 
 }  // namespace

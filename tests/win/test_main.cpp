@@ -1,8 +1,5 @@
-// The Windows tests' entry point. Started with --record PATH EVENT ..., the
+// The Windows tests' entry point. Started with --record PATH ..., the
 // same program stands in for a web browser (see BrowserStandIn).
-#include <gtest/gtest.h>
-#include <windows.h>
-
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -23,9 +20,8 @@ void operator delete(void* memory) noexcept { std::free(memory); }
 void operator delete(void* memory, size_t) noexcept { std::free(memory); }
 
 int main(int argc, char** argv) {
-  if (argc >= 4 && std::strcmp(argv[1], "--record") == 0) {
+  if (argc >= 3 && std::strcmp(argv[1], "--record") == 0) {
     std::ofstream(argv[2], std::ios::binary) << ::GetCommandLineA();
-    if (HANDLE recorded = ::OpenEventA(EVENT_MODIFY_STATE, FALSE, argv[3])) ::SetEvent(recorded), ::CloseHandle(recorded);
     return 0;
   }
   ::testing::InitGoogleTest(&argc, argv);

@@ -1,18 +1,23 @@
-// What the Windows tests share: message boxes answered and recorded by a
-// hook, throw-away folders, files held open, registry values set for a test,
-// drops, and the modal runs and the program that they drive.
+// What the Windows tests share, with the headers that most of them use:
+// message boxes answered and recorded by a hook, throw-away folders, files
+// held open, registry values set for a test, drops, and the modal runs and
+// the program that they drive.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <deque>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -21,7 +26,7 @@
 #include "framework/text.h"
 #include "framework/unique_handle.h"
 #include "framework/window.h"
-#include "res/resource.h"
+#include "window/note_window.h"
 
 namespace quillbox::test {
 namespace fs = std::filesystem;
@@ -32,12 +37,6 @@ extern std::atomic<size_t> failing_allocation_size;
 inline std::string ClassName(HWND window) {
   char name[64] = {};
   return std::string(name, static_cast<size_t>(::GetClassNameA(window, name, sizeof name)));
-}
-
-// A name no other test or test run uses: `prefix`, the process id, a count.
-inline std::string UniqueName(const std::string& prefix) {
-  static LONG counter = 0;
-  return prefix + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(::InterlockedIncrement(&counter));
 }
 
 struct RecordedBox { std::string caption, text; };
@@ -90,7 +89,9 @@ class TempFolder {
  public:
   explicit TempFolder(const std::string& parent = {}) {
     const fs::path base = parent.empty() ? fs::temp_directory_path() : fs::path(parent);
-    path_ = (base / UniqueName("qbtest-")).make_preferred().string();
+    static LONG count = 0;  // with the process id, a name no other test or run uses
+    const std::string name = "qbtest-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++count);
+    path_ = (base / name).make_preferred().string();
     std::error_code error;
     fs::remove_all(path_, error);  // a run before this one that had the same process id
     if (!fs::create_directory(path_)) throw std::runtime_error("cannot make " + path_);
@@ -162,31 +163,6 @@ class RegistryOverride {
   std::function<void()> restore_;
 };
 
-// The stand-in for a web browser: an open command that records its command line.
-class BrowserStandIn {
- public:
-  explicit BrowserStandIn(const std::string& folder)
-      : record_(folder + "\\browser.txt"), event_name_(UniqueName("Quillbox.Test.Browser.")),
-        event_(::CreateEventA(nullptr, FALSE, FALSE, event_name_.c_str())) {}
-  // In the registry's form, ending in "%1" in quotes. Appended step by step:
-  // GCC 12 warns falsely about a chain of operator+ that starts with a literal.
-  std::string Command() const {
-    return std::string("\"").append(ModulePath()).append("\" --record ").append(record_ + ' ' + event_name_ + " \"%1\"");
-  }
-  // Empty when nothing started within a few seconds.
-  std::string NextCommandLine() {
-    if (::WaitForSingleObject(event_.get(), 10000) != WAIT_OBJECT_0) return {};
-    std::string line = ReadFileBytes(record_);
-    ::DeleteFileA(record_.c_str());
-    return line;
-  }
-  bool Started() { return ::WaitForSingleObject(event_.get(), 0) == WAIT_OBJECT_0; }
-
- private:
-  std::string record_, event_name_;
-  UniqueKernelHandle event_;
-};
-
 inline HDROP MakeDrop(const std::vector<std::string>& files) {
   std::string names;
   for (const std::string& file : files) names += file + '\0';
@@ -253,6 +229,31 @@ inline void TypeText(HWND edit, const std::string& text) {
   ::SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
+// The stand-in for a web browser: an open command that records its command
+// line in a file of `folder`.
+class BrowserStandIn {
+ public:
+  explicit BrowserStandIn(const std::string& folder) : record_(folder + "\\browser.txt") {}
+  // In the registry's form, ending in "%1" in quotes. Appended step by step:
+  // GCC 12 warns falsely about a chain of operator+ that starts with a literal.
+  std::string Command() const {
+    return std::string("\"").append(ModulePath()).append("\" --record ").append(record_ + " \"%1\"");
+  }
+  // Empty when nothing started within a few seconds. Dispatches nothing meanwhile.
+  std::string NextCommandLine() {
+    std::string line;
+    for (int wait = 0; wait < 500 && ((line = ReadFileBytes(record_)).empty() || line == "<missing>"); ++wait) {
+      ::Sleep(20);
+    }
+    ::DeleteFileA(record_.c_str());
+    return line == "<missing>" ? "" : line;
+  }
+  bool Started() const { return ReadFileBytes(record_) != "<missing>"; }
+
+ private:
+  std::string record_;
+};
+
 inline std::string ProgramPath() { return fs::path(ModulePath()).replace_filename("../../app/Quillbox.exe").string(); }
 
 // The program (Quillbox.exe of this build, or `program`) started with
@@ -273,28 +274,20 @@ class Program {
   }
   ~Program() { Finish(); }
 
-  // Its visible top-level dialogs: its note window, its boxes.
-  std::vector<HWND> Dialogs() const {
-    std::pair<DWORD, std::vector<HWND>> found{::GetProcessId(process_.get()), {}};
-    ::EnumWindows([](HWND window, LPARAM lparam) {
-      auto& [process, windows] = *reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(lparam);
-      DWORD owner = 0;
-      ::GetWindowThreadProcessId(window, &owner);
-      if (owner == process && ::IsWindowVisible(window) && ClassName(window) == "#32770") windows.push_back(window);
-      return TRUE;
-    }, reinterpret_cast<LPARAM>(&found));
-    return found.second;
-  }
-
-  // Its note window once shown; null if it ended or showed only a box.
+  // Its note window once shown; null if it ends first.
   HWND Window() {
-    HWND note = nullptr;
+    std::pair<DWORD, HWND> found{::GetProcessId(process_.get()), nullptr};
     PumpUntil([&] {
-      const std::vector<HWND> dialogs = Dialogs();
-      for (HWND window : dialogs) note = ::GetDlgItem(window, IDC_NOTE_TEXT) ? window : note;
-      return note || !dialogs.empty() || ::WaitForSingleObject(process_.get(), 0) != WAIT_TIMEOUT;
+      ::EnumWindows([](HWND window, LPARAM lparam) {
+        auto& [process, note] = *reinterpret_cast<std::pair<DWORD, HWND>*>(lparam);
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(window, &owner);
+        if (owner == process && ::IsWindowVisible(window) && ::GetDlgItem(window, IDC_NOTE_TEXT)) note = window;
+        return TRUE;
+      }, reinterpret_cast<LPARAM>(&found));
+      return found.second || ::WaitForSingleObject(process_.get(), 0) != WAIT_TIMEOUT;
     }, 20000);
-    return note;
+    return found.second;
   }
 
   HANDLE process() const { return process_.get(); }
@@ -309,8 +302,6 @@ class Program {
     ::GetExitCodeProcess(process_.get(), &code);
     return code;
   }
-
-  void Kill() { ::TerminateProcess(process_.get(), 9), ::WaitForSingleObject(process_.get(), 10000); }
 
  private:
   UniqueKernelHandle process_;

@@ -97,31 +97,5 @@ TEST(AboutBox, OpensCentredWithTheHandOverTheAddressWhereAClickOpensThePageOnceA
   EXPECT_FALSE(browser.Started());
 }
 
-// Over the real note window, minimised: the box stays in sight, and a second
-// About command while it is open (posted, as by the system menu) opens no second box.
-TEST(AboutBoxOverTheNoteWindow, LiesWithinTheWorkAreaEvenOverAMinimisedNoteAndOpensOnce) {
-  test::TempFolder folder;
-  test::WriteFileBytes(folder / "a.note", EncodeNote({300, 200, 240, 300}, "text"));
-  NoteWindow window(std::string("Quillbox.exe \"").append(folder / "a.note").append("\""));
-  RECT box{}, work{};
-  HWND first = nullptr, second = nullptr;
-  test::RunWhileOpen(window, [&] {
-    ::ShowWindow(window.hwnd(), SW_MINIMIZE);
-    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    test::WhenIdle([&] {
-      box = ScreenRect(first = ::GetCapture());
-      ::PostMessageA(window.hwnd(), WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
-      test::WhenIdle([&] {
-        for (HWND open : {second = ::GetCapture(), first}) ::PostMessageA(open, WM_COMMAND, IDOK, 0);
-      });
-    });
-    ::SendMessageA(window.hwnd(), WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
-    EXPECT_TRUE(::IsWindowEnabled(window.hwnd()));
-  });
-  EXPECT_EQ(second, first);
-  EXPECT_TRUE(box.right > box.left && box.left >= work.left && box.top >= work.top && box.right <= work.right &&
-              box.bottom <= work.bottom) << box.left << "," << box.top << " " << box.right << "," << box.bottom;
-}
-
 }  // namespace
 }  // namespace quillbox

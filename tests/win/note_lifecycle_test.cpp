@@ -32,26 +32,22 @@ TEST(NoteLifecycle, ANewNoteKeepsTheTemplatesLookAndIsWrittenAtItsPathOnClose) {
       {"new.note", false, true, "typed"},
       {long_name, false, true, "typed"},
   };
-  char previous[MAX_PATH] = {};
-  ::GetCurrentDirectoryA(MAX_PATH, previous);
-  ::SetCurrentDirectoryA(folder.path().c_str());
+  test::InFolder in_folder(folder.path());
   for (const auto& row : cases) {
     if (row.exists) WriteFileBytes(folder / row.file, "");
-    test::MessageBoxRecorder boxes;
     RECT shown{};
-    NoteWindow window(row.typed.empty() ? "Quillbox.exe " : "Quillbox.exe \"" + (folder / row.file) + "\"");
-    test::RunWhileOpen(window, [&] {
+    const auto boxes = test::RunNote(row.typed.empty() ? "Quillbox.exe " : test::Open(folder / row.file),
+                                     [&](NoteWindow& window, HWND edit) {
       EXPECT_EQ(WindowText(window.hwnd()), " M E M O !") << row.file;
       ::GetWindowRect(window.hwnd(), &shown);
-      test::TypeText(::GetDlgItem(window.hwnd(), IDC_NOTE_TEXT), row.typed);
+      test::TypeText(edit, row.typed);
     });
     EXPECT_EQ(shown.left + shown.top, 0) << row.file;
     EXPECT_EQ(ReadFileBytes(folder / row.file),
               EncodeNote({0, 0, shown.right - shown.left, shown.bottom - shown.top}, row.typed)) << row.file;
-    EXPECT_TRUE(row.reported ? boxes.boxes().size() == 1 && boxes.Said(0, "not found") : boxes.boxes().empty())
+    EXPECT_TRUE(boxes.size() == (row.reported ? 1u : 0u) && (boxes.empty() || boxes[0].text.find("not found") != std::string::npos))
         << row.file;
   }
-  ::SetCurrentDirectoryA(previous);
 }
 
 // Replacing a note must never show a reader a missing or half-written file

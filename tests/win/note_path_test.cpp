@@ -52,7 +52,7 @@ TEST(NotePath, TheCommandLineAndADropOpenOnlyNotesAndShortcutsToThemAfterSavingT
     std::string arguments;
     std::vector<std::string> dropped;
     std::string opened, shown;  // the note afterwards ("" for none) and its text, also in its file after the close
-    std::string said;           // all that the boxes say, captions too, or a part of it
+    std::string said;           // a part of the one box's caption, ": " and text
   } cases[] = {
       {"My Notes\\shopping.note", {}, at("My Notes\\shopping.note"), "My Notes\\shopping", ""},
       {at("My Notes\\shopping.note"), {}, at("My Notes\\shopping.note"), "My Notes\\shopping", ""},
@@ -69,32 +69,25 @@ TEST(NotePath, TheCommandLineAndADropOpenOnlyNotesAndShortcutsToThemAfterSavingT
       {first, {short_first}, at("first.note"), "first", ""},
       {first, {at("empty.note")}, at("empty.note"), "first edited", ""},
   };
-  char previous[MAX_PATH] = {};
-  ::GetCurrentDirectoryA(MAX_PATH, previous);
-  ::SetCurrentDirectoryA(folder.path().c_str());
-  for (const auto& row : cases) {
-    WriteFileBytes(at("first.note"), Note("first"));
-    WriteFileBytes(at("empty.note"), "");
-    const std::vector<std::string> files = test::FilesIn(folder.path());
-    test::MessageBoxRecorder boxes;
-    NoteWindow window("Quillbox.exe \"" + row.arguments + "\"");
-    test::RunWhileOpen(window, [&] {
-      if (!row.dropped.empty()) {
-        test::TypeText(::GetDlgItem(window.hwnd(), IDC_NOTE_TEXT), " edited");
-        ::SendMessageA(window.hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(test::MakeDrop(row.dropped)), 0);
-      }
-      EXPECT_EQ(WindowText(::GetDlgItem(window.hwnd(), IDC_NOTE_TEXT)), row.shown) << row.arguments << row.shown;
-      EXPECT_TRUE(row.opened.empty() || window.note_path() == row.opened) << row.arguments << row.shown;
-    });
-    EXPECT_TRUE(row.opened.empty() || Text(row.opened) == row.shown) << row.arguments << row.shown;
-    EXPECT_EQ(Text(at("first.note")), row.dropped.empty() || (row.opened == at("first.note") && row.shown == "first")
-                                          ? "first" : "first edited") << row.shown;
-    EXPECT_TRUE(!row.dropped.empty() || test::FilesIn(folder.path()) == files) << row.arguments;
-    std::string said;
-    for (const auto& box : boxes.boxes()) said += box.caption + ": " + box.text;
-    EXPECT_TRUE(row.said.empty() ? said.empty() : said == row.said || boxes.Said(0, row.said)) << row.arguments << said;
+  {
+    test::InFolder in_folder(folder.path());
+    for (const auto& row : cases) {
+      WriteFileBytes(at("first.note"), Note("first"));
+      WriteFileBytes(at("empty.note"), "");
+      const std::vector<std::string> files = test::FilesIn(folder.path());
+      const auto boxes = test::RunNote(test::Open(row.arguments), [&](NoteWindow& window, HWND edit) {
+        if (!row.dropped.empty()) test::TypeText(edit, " edited"), test::Drop(window.hwnd(), row.dropped);
+        EXPECT_EQ(WindowText(edit), row.shown) << row.arguments << row.shown;
+        EXPECT_TRUE(row.opened.empty() || window.note_path() == row.opened) << row.arguments << row.shown;
+      });
+      EXPECT_TRUE(row.opened.empty() || Text(row.opened) == row.shown) << row.arguments << row.shown;
+      EXPECT_EQ(Text(at("first.note")), row.dropped.empty() || (row.opened == at("first.note") && row.shown == "first")
+                                            ? "first" : "first edited") << row.shown;
+      EXPECT_TRUE(!row.dropped.empty() || test::FilesIn(folder.path()) == files) << row.arguments;
+      const std::string said = boxes.empty() ? "" : boxes[0].caption + ": " + boxes[0].text;
+      EXPECT_TRUE(boxes.size() == (row.said.empty() ? 0u : 1u) && said.find(row.said) != std::string::npos) << row.arguments << said;
+    }
   }
-  ::SetCurrentDirectoryA(previous);
   EXPECT_EQ(ReadFileBytes(overlong.substr(0, MAX_PATH - 1)), "<missing>");
   EXPECT_EQ(ReadFileBytes(at("My Notes\\shopping.note")), Note("My Notes\\shopping"));
 }

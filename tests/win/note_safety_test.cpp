@@ -17,20 +17,10 @@ const std::string kNote = EncodeNote({60, 50, 230, 280}, "Buy milk");
 constexpr size_t kAllocationThatFails = 1u << 20;  // far above anything but a big note's text
 const char kNoNote[] = "Quillbox.exe \"\"";
 
-std::string Open(const std::string& path) { return "Quillbox.exe \"" + path + "\""; }
 std::string BigNote() {
   std::string text;
   while (text.size() < (3u << 20)) text += "a line of a big note\r\n";
   return EncodeNote({40, 40, 300, 300}, text);
-}
-
-// Runs the note window of `command`, the boxes answered with `answers`:
-// `act` runs once it shows, then the window is asked to close.
-Boxes RunNote(const std::string& command, std::deque<int> answers, const std::function<void(NoteWindow&, HWND)>& act) {
-  test::MessageBoxRecorder boxes(std::move(answers));
-  NoteWindow window(command);
-  test::RunWhileOpen(window, [&] { act(window, ::GetDlgItem(window.hwnd(), IDC_NOTE_TEXT)); });
-  return boxes.boxes();
 }
 
 // A note window on no note runs with its boxes answered by `answers`: `path`
@@ -55,7 +45,7 @@ struct Case {
 void Expect(const Case& row) {
   if (row.content) WriteFileBytes(row.path, *row.content);
   const bool stays = std::find(row.answers.begin(), row.answers.end(), IDCANCEL) != row.answers.end();
-  const Boxes boxes = RunNote(kNoNote, row.answers, [&](NoteWindow& window, HWND edit) {
+  const Boxes boxes = test::RunNote(kNoNote, [&](NoteWindow& window, HWND edit) {
     const auto fault = [&](bool early, bool on) { if (row.fault && row.early == early) row.fault(on, edit); };
     fault(true, true);
     if (!row.path.empty()) window.LoadNote(row.path);
@@ -67,7 +57,7 @@ void Expect(const Case& row) {
     ::SendMessageA(window.hwnd(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);  // as the close box does
     fault(false, false);
     EXPECT_TRUE(!stays || (::IsWindowVisible(window.hwnd()) && ReadFileBytes(row.path) == row.kept)) << row.name;
-  });
+  }, row.answers);
   ASSERT_EQ(boxes.size(), row.said.size()) << row.name;
   for (size_t box = 0; box < boxes.size(); ++box) {
     EXPECT_NE(boxes[box].text.find(row.said[box]), std::string::npos) << boxes[box].text;
@@ -147,7 +137,7 @@ TEST(NoteSafety, TextBeyondTheCodePageIsSavedAsUtf8AndReadBack) {
   const std::string note = folder / "a.note";
   WriteFileBytes(note, kNote);
   const std::wstring shown = L"Buy milk\r\n\u4E2D\u6587 \U0001F600\u0416";
-  RunNote(Open(note), {}, [&](NoteWindow& window, HWND edit) {
+  test::RunNote(test::Open(note), [&](NoteWindow& window, HWND edit) {
     ::SetForegroundWindow(window.hwnd()), ::SetFocus(edit), ::SendMessageW(edit, EM_SETSEL, 8, 8);
     const std::wstring pasted = shown.substr(8, shown.size() - 9);
     HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, (pasted.size() + 1) * sizeof(wchar_t));
@@ -159,14 +149,14 @@ TEST(NoteSafety, TextBeyondTheCodePageIsSavedAsUtf8AndReadBack) {
     EXPECT_TRUE(test::PumpUntil([&] { return WindowTextW(edit) == shown; }));
   });
   EXPECT_EQ(ReadFileBytes(note), EncodeNote({60, 50, 230, 280}, "Buy milk\r\n\xE4\xB8\xAD\xE6\x96\x87 \xF0\x9F\x98\x80\xD0\x96", NoteEncoding::kUtf8));
-  RunNote(Open(note), {}, [&](NoteWindow&, HWND edit) { EXPECT_TRUE(WindowTextW(edit) == shown); });
+  test::RunNote(test::Open(note), [&](NoteWindow&, HWND edit) { EXPECT_TRUE(WindowTextW(edit) == shown); });
   WriteFileBytes(note, kNote);
-  RunNote(Open(note), {}, [](NoteWindow&, HWND edit) { test::TypeText(edit, " caf\xE9"); });
+  test::RunNote(test::Open(note), [](NoteWindow&, HWND edit) { test::TypeText(edit, " caf\xE9"); });
   EXPECT_EQ(ReadFileBytes(note), EncodeNote({60, 50, 230, 280}, "Buy milk caf\xE9"));
   const std::wstring marked = L"\xFEFF" L"1001\r\n1\r\n2\r\n300\r\n300\r\n\u4E2D\u6587";
   const std::string utf16(reinterpret_cast<const char*>(marked.data()), marked.size() * sizeof(wchar_t));
   WriteFileBytes(note, utf16);
-  RunNote(Open(note), {}, [](NoteWindow&, HWND edit) { EXPECT_TRUE(WindowTextW(edit) == L"\u4E2D\u6587"); });
+  test::RunNote(test::Open(note), [](NoteWindow&, HWND edit) { EXPECT_TRUE(WindowTextW(edit) == L"\u4E2D\u6587"); });
   EXPECT_EQ(ReadFileBytes(note), utf16);
 }
 

@@ -1,8 +1,7 @@
 // The note window on one stored note, in sequence: what it shows and where,
 // the focus after real activations, the read-only toggle, colours, the system
-// menu, the icon, the layout, the exact bytes the end of the session writes,
-// and where a rectangle on no monitor puts the window.
-
+// menu and the About box it opens, the icon, the layout, the exact bytes the
+// end of the session writes, and where a rectangle on no monitor puts it.
 #include "tests/win/test_support.h"
 #include "window/colors.h"
 
@@ -21,12 +20,10 @@ TEST(NoteWindow, ShowsItsNoteKeepsKeysAwayFromTheTextAndWritesItBackExactly) {
   test::TempFolder folder;
   const std::string note = folder / "Shopping.note";
   test::WriteFileBytes(note, "1001\r\n-50\r\n-20\r\n220\r\n260\r\nBuy milk\r\n\r\nCall the office");
-  test::MessageBoxRecorder boxes;
-  NoteWindow window("Quillbox.exe \"" + note + "\"");
-  test::RunWhileOpen(window, [&] {
-    HWND shown = window.hwnd(), edit = ::GetDlgItem(shown, IDC_NOTE_TEXT);
+  const auto boxes = test::RunNote(test::Open(note), [&](NoteWindow& window, HWND edit) {
+    HWND shown = window.hwnd();
     EXPECT_EQ(WindowText(shown), "Shopping");
-    EXPECT_EQ(WindowText(::GetDlgItem(shown, IDC_NOTE_TEXT)), "Buy milk\r\n\r\nCall the office");
+    EXPECT_EQ(WindowText(edit), "Buy milk\r\n\r\nCall the office");
     EXPECT_EQ(Rect(shown), (NoteGeometry{-50, -20, 220, 260}));  // partly on screen: kept
     EXPECT_TRUE(::GetWindowLongPtrA(shown, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
     EXPECT_TRUE(::GetWindowLongPtrA(edit, GWL_STYLE) & ES_WANTRETURN);
@@ -70,28 +67,41 @@ TEST(NoteWindow, ShowsItsNoteKeepsKeysAwayFromTheTextAndWritesItBackExactly) {
     std::string typed = "\r\n";
     while (typed.size() < 40000) typed += "a line of a long note\r\n";
     test::TypeText(edit, typed);
-    EXPECT_EQ(WindowText(::GetDlgItem(shown, IDC_NOTE_TEXT)), "Buy milk\r\n\r\nCall the office" + typed);
+    EXPECT_EQ(WindowText(edit), "Buy milk\r\n\r\nCall the office" + typed);
     ::MoveWindow(shown, -30, 40, 250, 300, TRUE);
     RECT client{};
     ::GetClientRect(shown, &client);
 
-    // The About item ends the system menu; commands 16 to 31 open the box,
-    // owned by the disabled note window; the system's own commands still work.
+    // The About item ends the system menu; the system's own commands still
+    // work; commands 16 to 31 open the box once, owned by the disabled note
+    // window, within the work area even over the minimised window.
     HMENU menu = ::GetSystemMenu(shown, FALSE);
     const int count = ::GetMenuItemCount(menu);
     EXPECT_EQ(::GetMenuItemID(menu, count - 1), static_cast<UINT>(IDM_ABOUTBOX));
     EXPECT_TRUE(::GetMenuState(menu, count - 2, MF_BYPOSITION) & MF_SEPARATOR);
-    for (WPARAM command : {WPARAM{IDM_ABOUTBOX}, WPARAM{IDM_ABOUTBOX + 15}, WPARAM{SC_MINIMIZE}}) {
-      bool opened = false;
+    ::SendMessageA(shown, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_TRUE(::IsIconic(shown));
+    RECT work{};
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    const auto on_work_area = [&](RECT r) {
+      return r.right > r.left && r.left >= work.left && r.top >= work.top && r.right <= work.right && r.bottom <= work.bottom;
+    };
+    for (WPARAM command : {WPARAM{IDM_ABOUTBOX}, WPARAM{IDM_ABOUTBOX + 15}}) {
+      HWND about = nullptr, again = nullptr;
+      bool owned = false;
+      RECT box{};
       test::WhenIdle([&] {
-        HWND about = ::GetCapture();
-        opened = about && ::GetWindow(about, GW_OWNER) == shown && !::IsWindowEnabled(shown);
-        if (about) ::PostMessageA(about, WM_COMMAND, IDOK, 0);
+        about = ::GetCapture();
+        owned = ::GetWindow(about, GW_OWNER) == shown && !::IsWindowEnabled(shown);
+        ::GetWindowRect(about, &box);
+        ::PostMessageA(shown, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);  // once more, as from the menu
+        test::WhenIdle([&] {
+          for (HWND open : {again = ::GetCapture(), about}) ::PostMessageA(open, WM_COMMAND, IDOK, 0);
+        });
       });
       ::SendMessageA(shown, WM_SYSCOMMAND, command, 0);
-      test::PumpUntil([] { return false; }, 50);
-      EXPECT_EQ(opened, command != SC_MINIMIZE) << command;
-      EXPECT_EQ(::IsIconic(shown) != 0, command == SC_MINIMIZE) << command;
+      EXPECT_TRUE(about && owned && again == about) << command;
+      EXPECT_TRUE(on_work_area(box)) << command;
       EXPECT_TRUE(::IsWindowEnabled(shown));
     }
     const LRESULT icon = reinterpret_cast<LRESULT>(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINICON)));
@@ -121,17 +131,13 @@ TEST(NoteWindow, ShowsItsNoteKeepsKeysAwayFromTheTextAndWritesItBackExactly) {
     window.LoadNote(folder / "far.note");
     EXPECT_EQ(DecodeNote(test::ReadFileBytes(note)).text, "Buy milk\r\n\r\nCall the office" + typed + "!");
     const NoteGeometry placed = Rect(shown);
-    MONITORINFO monitor{sizeof monitor, {}, {}, 0};
-    ::GetMonitorInfoA(::MonitorFromWindow(shown, MONITOR_DEFAULTTONEAREST), &monitor);
-    const RECT& work = monitor.rcWork;
-    EXPECT_TRUE(placed.left >= work.left && placed.top >= work.top && placed.left + placed.width <= work.right &&
-                placed.top + placed.height <= work.bottom);
+    EXPECT_TRUE(on_work_area({placed.left, placed.top, placed.left + placed.width, placed.top + placed.height}));
     EXPECT_GE(placed.width, ::GetSystemMetrics(SM_CXMINTRACK));
     EXPECT_GE(placed.height, ::GetSystemMetrics(SM_CYMINTRACK));
     test::PumpUntil([] { return false; }, 200);
   });
-  ASSERT_EQ(boxes.boxes().size(), 2u);
-  EXPECT_EQ(boxes.boxes()[0].caption + boxes.boxes()[0].text + boxes.boxes()[1].text, "MEMO!12");
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].caption + boxes[0].text + boxes[1].text, "MEMO!12");
   EXPECT_EQ(test::FilesIn(folder.path()).size(), 2u);
 }
 

@@ -37,14 +37,11 @@ TEST(Program, OpensTheShellsUnquotedPathSavesTypingAtOnceKeepsItsNoteInOneWindow
   EXPECT_EQ(second.Finish(), 0u);
   EXPECT_EQ(::GetForegroundWindow(), shown);
   ::SetForegroundWindow(other.get());
-  test::MessageBoxRecorder boxes;
-  NoteWindow dropped_on("Quillbox.exe \"\"");
-  test::RunWhileOpen(dropped_on, [&] {
-    ::SendMessageA(dropped_on.hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(test::MakeDrop({note})), 0);
+  EXPECT_TRUE(test::RunNote("Quillbox.exe \"\"", [&](NoteWindow& dropped_on, HWND) {
+    test::Drop(dropped_on.hwnd(), {note});
     EXPECT_TRUE(test::PumpUntil([&] { return ::GetForegroundWindow() == shown; }));
     EXPECT_EQ(dropped_on.note_path(), "");
-  });
-  EXPECT_TRUE(boxes.boxes().empty());
+  }).empty());
 
   std::string text;
   for (int line = 0; text.size() < 10'000'000; ++line) text += std::to_string(line) + std::string(140, 'w') + "\r\n";

@@ -51,10 +51,6 @@ class MessageBoxRecorder {
   }
   ~MessageBoxRecorder() { current_ = nullptr; }
   const std::vector<RecordedBox>& boxes() const { return boxes_; }
-  // Whether box `index` was shown and its text holds `part`.
-  bool Said(size_t index, const std::string& part) const {
-    return index < boxes_.size() && boxes_[index].text.find(part) != std::string::npos;
-  }
 
  private:
   static LRESULT CALLBACK Hook(int code, WPARAM wparam, LPARAM lparam) {
@@ -110,6 +106,13 @@ class TempFolder {
   std::string path_;
 };
 
+// Makes `folder` the current folder while it lives.
+struct InFolder {
+  explicit InFolder(const std::string& folder) { fs::current_path(folder); }
+  ~InFolder() { fs::current_path(previous); }
+  fs::path previous = fs::current_path();
+};
+
 inline std::vector<std::string> FilesIn(const std::string& folder) {
   std::vector<std::string> names;
   std::error_code error;
@@ -163,17 +166,6 @@ class RegistryOverride {
   std::function<void()> restore_;
 };
 
-inline HDROP MakeDrop(const std::vector<std::string>& files) {
-  std::string names;
-  for (const std::string& file : files) names += file + '\0';
-  HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() + 1);
-  auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
-  drop->pFiles = sizeof(DROPFILES);
-  names.copy(reinterpret_cast<char*>(drop + 1), names.size());
-  ::GlobalUnlock(memory);
-  return static_cast<HDROP>(memory);
-}
-
 // Runs `action` once the current message loop (a nested modal one too) is
 // idle: a thread timer fires once the loop has nothing else to do.
 inline void WhenIdle(std::function<void()> action) {
@@ -220,6 +212,31 @@ void RunWhileOpen(Runnable& window, const std::function<void()>& while_open) {
     if (HWND open = window.hwnd(); open && ::IsWindow(open)) ::PostMessageA(open, WM_CLOSE, 0, 0);
   });
   window.RunModal();
+}
+
+// Drops `files` on `window` as the shell does.
+inline void Drop(HWND window, const std::vector<std::string>& files) {
+  std::string names;
+  for (const std::string& file : files) names += file + '\0';
+  HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() + 1);
+  auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
+  drop->pFiles = sizeof(DROPFILES);
+  names.copy(reinterpret_cast<char*>(drop + 1), names.size());
+  ::GlobalUnlock(memory);
+  ::SendMessageA(window, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+}
+
+// The command line that opens `path`, quoted.
+inline std::string Open(const std::string& path) { return "Quillbox.exe \"" + path + "\""; }
+
+// Runs the note window of `command`, its boxes answered with `answers`: `act`
+// runs once it shows, then the window is asked to close. The boxes it showed.
+inline std::vector<RecordedBox> RunNote(const std::string& command, const std::function<void(NoteWindow&, HWND)>& act,
+                                        std::deque<int> answers = {}) {
+  MessageBoxRecorder boxes(std::move(answers));
+  NoteWindow window(command);
+  RunWhileOpen(window, [&] { act(window, ::GetDlgItem(window.hwnd(), IDC_NOTE_TEXT)); });
+  return boxes.boxes();
 }
 
 // Types `text` at the end of an edit of this process.

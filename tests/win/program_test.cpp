@@ -5,6 +5,50 @@
 namespace quillbox {
 namespace {
 
+// `command_line` started in `folder` (this build's Quillbox.exe, or `program`),
+// asked to close and waited for at the end.
+struct Program {
+  Program(std::string command_line, const std::string& folder, const std::string& program) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    if (::CreateProcessA(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                         &startup, &started)) {
+      ::CloseHandle(started.hThread), process.reset(started.hProcess);
+    }
+  }
+  ~Program() { Finish(); }
+
+  // Its note window once shown; null if it ends first.
+  HWND Window() {
+    std::pair<DWORD, HWND> found{::GetProcessId(process.get()), nullptr};
+    test::PumpUntil([&] {
+      ::EnumWindows([](HWND window, LPARAM lparam) {
+        auto& [id, note] = *reinterpret_cast<std::pair<DWORD, HWND>*>(lparam);
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(window, &owner);
+        if (owner == id && ::IsWindowVisible(window) && ::GetDlgItem(window, IDC_NOTE_TEXT)) note = window;
+        return TRUE;
+      }, reinterpret_cast<LPARAM>(&found));
+      return found.second || ::WaitForSingleObject(process.get(), 0) != WAIT_TIMEOUT;
+    }, 20000);
+    return found.second;
+  }
+
+  // Closes its window, waits; the exit code (99 when it had to be ended).
+  DWORD Finish() {
+    if (::WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT) {
+      if (HWND window = Window()) ::PostMessageA(window, WM_CLOSE, 0, 0);
+      if (::WaitForSingleObject(process.get(), 30000) == WAIT_TIMEOUT) ::TerminateProcess(process.get(), 99);
+    }
+    DWORD code = 99;
+    ::GetExitCodeProcess(process.get(), &code);
+    return code;
+  }
+
+  UniqueKernelHandle process;
+};
+
 // Installed under a folder with a blank, it opens the note that the registered
 // open command passes unquoted. It saves once typing stops, so a kill loses
 // nothing typed before it. Its note is open in that one window: a second start
@@ -19,8 +63,9 @@ TEST(Program, OpensTheShellsUnquotedPathSavesTypingAtOnceKeepsItsNoteInOneWindow
   const std::string program = folder / "Program Files\\Quillbox.exe", note = folder / "My Notes\\Shopping.note";
   std::filesystem::create_directory(folder / "Program Files"), std::filesystem::create_directory(folder / "My Notes");
   test::WriteFileBytes(note, EncodeNote({0, 0, 1200, 300}, "Buy milk"));
-  ASSERT_TRUE(::CopyFileA(test::ProgramPath().c_str(), program.c_str(), FALSE));
-  test::Program first(note, folder.path(), program, /*quote=*/false);
+  const std::string built = std::filesystem::path(ModulePath()).replace_filename("../../app/Quillbox.exe").string();
+  ASSERT_TRUE(::CopyFileA(built.c_str(), program.c_str(), FALSE));
+  Program first(program + " " + note, folder.path(), program);  // as the shell passes them: unquoted
   HWND shown = first.Window(), edit = ::GetDlgItem(shown, IDC_NOTE_TEXT);
   ASSERT_TRUE(edit);
   EXPECT_EQ(WindowText(shown), "Shopping");
@@ -32,8 +77,8 @@ TEST(Program, OpensTheShellsUnquotedPathSavesTypingAtOnceKeepsItsNoteInOneWindow
   ::GetShortPathNameA(note.c_str(), short_name, MAX_PATH);
   UniqueWindow other(::CreateWindowExA(0, "Static", "", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, 0, 0, 0, 0));
   ::SetForegroundWindow(other.get());
-  test::Program second(short_name, folder.path());
-  EXPECT_EQ(::WaitForSingleObject(second.process(), 20000), WAIT_OBJECT_0);  // by itself, with no window or box
+  Program second(test::Open(short_name), folder.path(), built);
+  EXPECT_EQ(::WaitForSingleObject(second.process.get(), 20000), WAIT_OBJECT_0);  // by itself, with no window or box
   EXPECT_EQ(second.Finish(), 0u);
   EXPECT_EQ(::GetForegroundWindow(), shown);
   ::SetForegroundWindow(other.get());
@@ -48,7 +93,7 @@ TEST(Program, OpensTheShellsUnquotedPathSavesTypingAtOnceKeepsItsNoteInOneWindow
   DWORD_PTR set = 0, length = 0;
   ::SendMessageTimeoutA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL, 120000, &set);
   EXPECT_EQ(set, static_cast<DWORD_PTR>(TRUE));
-  ASSERT_EQ(::WaitForSingleObject(first.process(), 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the program died";
+  ASSERT_EQ(::WaitForSingleObject(first.process.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the program died";
   ::SendMessageTimeoutA(edit, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 60000, &length);
   EXPECT_EQ(length, text.size());
   EXPECT_EQ(first.Finish(), 0u);

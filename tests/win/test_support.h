@@ -1,7 +1,7 @@
 // What the Windows tests share, with the headers that most of them use:
 // message boxes answered and recorded by a hook, throw-away folders, files
-// held open, registry values set for a test, drops, and the modal runs and
-// the program that they drive.
+// held open, registry values set for a test, drops, and the modal runs that
+// they drive.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -269,59 +269,6 @@ class BrowserStandIn {
 
  private:
   std::string record_;
-};
-
-inline std::string ProgramPath() { return fs::path(ModulePath()).replace_filename("../../app/Quillbox.exe").string(); }
-
-// The program (Quillbox.exe of this build, or `program`) started with
-// `arguments` in `folder`; asked to close and waited for at the end.
-class Program {
- public:
-  Program(const std::string& arguments, const std::string& folder, std::string program = {}, bool quote = true) {
-    if (program.empty()) program = ProgramPath();
-    std::string command = (quote ? "\"" + program + "\"" : program) + " " + arguments;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started{};
-    if (::CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                         &startup, &started)) {
-      ::CloseHandle(started.hThread), process_.reset(started.hProcess);
-    }
-    ::WaitForInputIdle(process_.get(), 10000);
-  }
-  ~Program() { Finish(); }
-
-  // Its note window once shown; null if it ends first.
-  HWND Window() {
-    std::pair<DWORD, HWND> found{::GetProcessId(process_.get()), nullptr};
-    PumpUntil([&] {
-      ::EnumWindows([](HWND window, LPARAM lparam) {
-        auto& [process, note] = *reinterpret_cast<std::pair<DWORD, HWND>*>(lparam);
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(window, &owner);
-        if (owner == process && ::IsWindowVisible(window) && ::GetDlgItem(window, IDC_NOTE_TEXT)) note = window;
-        return TRUE;
-      }, reinterpret_cast<LPARAM>(&found));
-      return found.second || ::WaitForSingleObject(process_.get(), 0) != WAIT_TIMEOUT;
-    }, 20000);
-    return found.second;
-  }
-
-  HANDLE process() const { return process_.get(); }
-
-  // Closes its window, waits; the exit code (99 when it had to be ended).
-  DWORD Finish() {
-    if (::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
-      if (HWND window = Window()) ::PostMessageA(window, WM_CLOSE, 0, 0);
-      if (::WaitForSingleObject(process_.get(), 30000) == WAIT_TIMEOUT) ::TerminateProcess(process_.get(), 99);
-    }
-    DWORD code = 99;
-    ::GetExitCodeProcess(process_.get(), &code);
-    return code;
-  }
-
- private:
-  UniqueKernelHandle process_;
 };
 
 }  // namespace quillbox::test

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <set>
 #include <thread>
+#include <tuple>
 
 #include "tests/win/test_support.h"
 
@@ -21,32 +22,28 @@ using test::WriteFileBytes;
 // caption and takes the typed text at its path when the window closes.
 TEST(NoteLifecycle, ANewNoteKeepsTheTemplatesLookAndIsWrittenAtItsPathOnClose) {
   TempFolder folder;
-  const std::string long_name = std::string(200, 'n') + ".note";
-  const struct {
-    std::string file;
-    bool exists, reported;  // an empty file; "Path not found."
-    std::string typed;      // "": even an untouched new note is written
-  } cases[] = {
-      {"default.note", false, false, ""},
-      {"empty.note", true, false, "typed"},
-      {"new.note", false, true, "typed"},
-      {long_name, false, true, "typed"},
-  };
   test::InFolder in_folder(folder.path());
-  for (const auto& row : cases) {
-    if (row.exists) WriteFileBytes(folder / row.file, "");
+  WriteFileBytes(folder / "empty.note", "");
+  const std::tuple<std::string, std::string, bool> cases[] = {
+      // The note, what is typed ("": even an untouched new note is written), whether "Path not found." is said.
+      {"default.note", "", false},
+      {"empty.note", "typed", false},
+      {"new.note", "typed", true},
+      {std::string(200, 'n') + ".note", "typed", true},
+  };
+  for (const auto& [file, typed, reported] : cases) {
     RECT shown{};
-    const auto boxes = test::RunNote(row.typed.empty() ? "Quillbox.exe " : test::Open(folder / row.file),
+    const auto boxes = test::RunNote(typed.empty() ? "Quillbox.exe " : test::Open(folder / file),
                                      [&](NoteWindow& window, HWND edit) {
-      EXPECT_EQ(WindowText(window.hwnd()), " M E M O !") << row.file;
+      EXPECT_EQ(WindowText(window.hwnd()), " M E M O !") << file;
       ::GetWindowRect(window.hwnd(), &shown);
-      test::TypeText(edit, row.typed);
+      test::TypeText(edit, typed);
     });
-    EXPECT_EQ(shown.left + shown.top, 0) << row.file;
-    EXPECT_EQ(ReadFileBytes(folder / row.file),
-              EncodeNote({0, 0, shown.right - shown.left, shown.bottom - shown.top}, row.typed)) << row.file;
-    EXPECT_TRUE(boxes.size() == (row.reported ? 1u : 0u) && (boxes.empty() || boxes[0].text.find("not found") != std::string::npos))
-        << row.file;
+    EXPECT_EQ(shown.left + shown.top, 0) << file;
+    EXPECT_EQ(ReadFileBytes(folder / file), EncodeNote({0, 0, shown.right - shown.left, shown.bottom - shown.top}, typed))
+        << file;
+    EXPECT_EQ(boxes.size(), reported ? 1u : 0u) << file;
+    EXPECT_TRUE(boxes.empty() || boxes[0].text.find("not found") != std::string::npos) << file;
   }
 }
 
@@ -85,15 +82,13 @@ TEST(NoteFile, AReaderSeesTheOldOrTheNewNoteAndTheNoteKeepsItsAttributesAndAcces
   std::set<std::string> seen;
   std::thread watcher([&] {
     while (saving) {
-      WIN32_FILE_ATTRIBUTE_DATA data{};
-      if (!::GetFileAttributesExA(note.c_str(), GetFileExInfoStandard, &data) ||
-          (data.nFileSizeLow != small.size() && data.nFileSizeLow != large.size())) ++bad;
-      WIN32_FIND_DATAA found{};
-      UniqueFind find(::FindFirstFileA((folder / "*").c_str(), &found));
-      for (bool more = static_cast<bool>(find); more; more = ::FindNextFileA(find.get(), &found)) {
-        const std::string name = found.cFileName;
-        if (name == "." || name == ".." || name == "a.note") continue;
-        seen.insert(name), hidden += (found.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) != 0;
+      std::error_code error;
+      const auto size = std::filesystem::file_size(note, error);
+      if (error || (size != small.size() && size != large.size())) ++bad;
+      for (const std::string& name : test::FilesIn(folder.path())) {
+        if (name == "a.note") continue;
+        const DWORD attributes = ::GetFileAttributesA((folder / name).c_str());
+        seen.insert(name), hidden += attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN);
       }
     }
   });

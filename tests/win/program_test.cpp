@@ -5,10 +5,10 @@
 namespace quillbox {
 namespace {
 
-// `command_line` started in `folder` (this build's Quillbox.exe, or `program`),
-// asked to close and waited for at the end.
-struct Program {
-  Program(std::string command_line, const std::string& folder, const std::string& program) {
+// `program` started with `command_line` in `folder`; ended at the latest
+// with the test.
+struct Started {
+  Started(const std::string& program, std::string command_line, const std::string& folder) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
@@ -17,35 +17,13 @@ struct Program {
       ::CloseHandle(started.hThread), process.reset(started.hProcess);
     }
   }
-  ~Program() { Finish(); }
-
-  // Its note window once shown; null if it ends first.
-  HWND Window() {
-    std::pair<DWORD, HWND> found{::GetProcessId(process.get()), nullptr};
-    test::PumpUntil([&] {
-      ::EnumWindows([](HWND window, LPARAM lparam) {
-        auto& [id, note] = *reinterpret_cast<std::pair<DWORD, HWND>*>(lparam);
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(window, &owner);
-        if (owner == id && ::IsWindowVisible(window) && ::GetDlgItem(window, IDC_NOTE_TEXT)) note = window;
-        return TRUE;
-      }, reinterpret_cast<LPARAM>(&found));
-      return found.second || ::WaitForSingleObject(process.get(), 0) != WAIT_TIMEOUT;
-    }, 20000);
-    return found.second;
-  }
-
-  // Closes its window, waits; the exit code (99 when it had to be ended).
-  DWORD Finish() {
-    if (::WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT) {
-      if (HWND window = Window()) ::PostMessageA(window, WM_CLOSE, 0, 0);
-      if (::WaitForSingleObject(process.get(), 30000) == WAIT_TIMEOUT) ::TerminateProcess(process.get(), 99);
-    }
+  ~Started() { ::TerminateProcess(process.get(), 99); }
+  // Its exit code once it ends within `timeout_ms`, else STILL_ACTIVE.
+  DWORD ExitCode(DWORD timeout_ms) const {
     DWORD code = 99;
-    ::GetExitCodeProcess(process.get(), &code);
-    return code;
+    ::WaitForSingleObject(process.get(), timeout_ms);
+    return ::GetExitCodeProcess(process.get(), &code), code;
   }
-
   UniqueKernelHandle process;
 };
 
@@ -65,10 +43,10 @@ TEST(Program, OpensTheShellsUnquotedPathSavesTypingAtOnceKeepsItsNoteInOneWindow
   test::WriteFileBytes(note, EncodeNote({0, 0, 1200, 300}, "Buy milk"));
   const std::string built = std::filesystem::path(ModulePath()).replace_filename("../../app/Quillbox.exe").string();
   ASSERT_TRUE(::CopyFileA(built.c_str(), program.c_str(), FALSE));
-  Program first(program + " " + note, folder.path(), program);  // as the shell passes them: unquoted
-  HWND shown = first.Window(), edit = ::GetDlgItem(shown, IDC_NOTE_TEXT);
-  ASSERT_TRUE(edit);
-  EXPECT_EQ(WindowText(shown), "Shopping");
+  Started first(program, program + " " + note, folder.path());  // as the shell passes them: unquoted
+  HWND shown = nullptr;  // captioned with the note's name
+  ASSERT_TRUE(test::PumpUntil([&] { return (shown = ::FindWindowA("#32770", "Shopping")) != nullptr; }, 20000));
+  HWND edit = ::GetDlgItem(shown, IDC_NOTE_TEXT);
   ::SendMessageA(edit, EM_SETSEL, 8, 8);
   for (const char c : std::string(" and bread")) ::SendMessageA(edit, WM_CHAR, c, 1);
   EXPECT_TRUE(test::PumpUntil([&] { return DecodeNote(test::ReadFileBytes(note)).text == "Buy milk and bread"; }, 15000));
@@ -77,9 +55,7 @@ TEST(Program, OpensTheShellsUnquotedPathSavesTypingAtOnceKeepsItsNoteInOneWindow
   ::GetShortPathNameA(note.c_str(), short_name, MAX_PATH);
   UniqueWindow other(::CreateWindowExA(0, "Static", "", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, 0, 0, 0, 0));
   ::SetForegroundWindow(other.get());
-  Program second(test::Open(short_name), folder.path(), built);
-  EXPECT_EQ(::WaitForSingleObject(second.process.get(), 20000), WAIT_OBJECT_0);  // by itself, with no window or box
-  EXPECT_EQ(second.Finish(), 0u);
+  EXPECT_EQ(Started(built, test::Open(short_name), folder.path()).ExitCode(20000), 0u);  // with no window or box
   EXPECT_EQ(::GetForegroundWindow(), shown);
   ::SetForegroundWindow(other.get());
   EXPECT_TRUE(test::RunNote("Quillbox.exe \"\"", [&](NoteWindow& dropped_on, HWND) {
@@ -93,10 +69,10 @@ TEST(Program, OpensTheShellsUnquotedPathSavesTypingAtOnceKeepsItsNoteInOneWindow
   DWORD_PTR set = 0, length = 0;
   ::SendMessageTimeoutA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL, 120000, &set);
   EXPECT_EQ(set, static_cast<DWORD_PTR>(TRUE));
-  ASSERT_EQ(::WaitForSingleObject(first.process.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the program died";
   ::SendMessageTimeoutA(edit, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 60000, &length);
   EXPECT_EQ(length, text.size());
-  EXPECT_EQ(first.Finish(), 0u);
+  ::PostMessageA(shown, WM_CLOSE, 0, 0);
+  EXPECT_EQ(first.ExitCode(60000), 0u);
   EXPECT_TRUE(DecodeNote(test::ReadFileBytes(note)).text == text) << "saved another text";
 }
 

@@ -96,7 +96,6 @@ TEST(NoteSafety, NoNoteIsLostOrWrittenUnaskedWhenASaveFailsOrAReadFallsShort) {
       {"unreadable, too big", note, big, true, memory, "typed", {IDOK, IDCANCEL, IDOK}, {"", unread, unread}, big, {}},
       // Another program's change is written over only when the user says so.
       {"changed, cancel", note, kNote, false, changed, "!", {IDCANCEL, IDNO}, {other, other}, theirs, {}},
-      {"changed, no", note, kNote, false, changed, "!", {IDNO}, {other}, theirs, {}},
       {"changed, yes", note, kNote, false, changed, "!", {IDYES}, {other}, "", "Buy milk!"},
       // A note read in part is written only when the user agrees (moving the
       // window is no reason); typed text with no note file asks.

@@ -94,9 +94,6 @@ class TempFolder {
   }
   ~TempFolder() {
     std::error_code error;
-    for (const auto& entry : fs::recursive_directory_iterator(path_, error)) {
-      ::SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);  // read-only files too
-    }
     fs::remove_all(path_, error);
   }
   const std::string& path() const { return path_; }

@@ -34,15 +34,10 @@ namespace fs = std::filesystem;
 // Allocations of this many bytes or more fail while it is not 0 (see test_main.cpp).
 extern std::atomic<size_t> failing_allocation_size;
 
-inline std::string ClassName(HWND window) {
-  char name[64] = {};
-  return std::string(name, static_cast<size_t>(::GetClassNameA(window, name, sizeof name)));
-}
-
 struct RecordedBox { std::string caption, text; };
 
 // While it lives, every message box that this thread opens is recorded and
-// answered at once: with the next queued answer, else its first button.
+// answered at once: with the next queued answer, else its default button.
 class MessageBoxRecorder {
  public:
   explicit MessageBoxRecorder(std::deque<int> answers = {}) : answers_(std::move(answers)) {
@@ -56,18 +51,14 @@ class MessageBoxRecorder {
   static LRESULT CALLBACK Hook(int code, WPARAM wparam, LPARAM lparam) {
     auto* box = reinterpret_cast<HWND>(wparam);
     MessageBoxRecorder* self = current_;
-    // A message box is a system dialog with no object of ours.
-    if (code == HCBT_ACTIVATE && self && ClassName(box) == "#32770" && !Window::FromHandle(box) &&
-        !::GetPropA(box, "Quillbox.Test.Answered")) {
+    char kind[8] = {};
+    // A message box is a system dialog with no object of ours; its text is item 0xFFFF.
+    if (code == HCBT_ACTIVATE && self && ::GetClassNameA(box, kind, sizeof kind) && kind == std::string("#32770") &&
+        !Window::FromHandle(box) && !::GetPropA(box, "Quillbox.Test.Answered")) {
       ::SetPropA(box, "Quillbox.Test.Answered", box);
-      RecordedBox record{WindowText(box), {}};
-      int answer = 0;
-      for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        if (ClassName(child) == "Static") record.text += WindowText(child);
-        if (ClassName(child) == "Button" && !answer) answer = ::GetDlgCtrlID(child);
-      }
+      self->boxes_.push_back({WindowText(box), WindowText(::GetDlgItem(box, 0xFFFF))});
+      int answer = LOWORD(::SendMessageA(box, DM_GETDEFID, 0, 0));
       if (!self->answers_.empty()) answer = self->answers_.front(), self->answers_.pop_front();
-      self->boxes_.push_back(record);
       const LPARAM button = reinterpret_cast<LPARAM>(::GetDlgItem(box, answer));
       ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), button);
     }

@@ -6,80 +6,57 @@
 namespace quillbox {
 namespace {
 
-using test::RegistryOverride;
-
-// Whether each entry (its text is fixed by the native tests) is stored byte
-// for byte: the registry keeps text in UTF-16; written without its NUL, a
-// text is kept with the one that follows it in memory; one written with no
-// data (an empty text) has no bytes.
-void ExpectRegistered(HKEY root, std::vector<FileTypeEntry> entries) {
+// Whether each entry below `under` of `root` is stored as it should be: a
+// text of its data and one NUL (given a text without its NUL, the registry
+// keeps the NUL that follows it in memory), an empty one with no data at all.
+void ExpectRegistered(HKEY root, const std::string& under, const std::vector<FileTypeEntry>& entries) {
   for (const FileTypeEntry& entry : entries) {
-    wchar_t stored[1024] = {};
+    char stored[1024] = {};
     DWORD type = REG_NONE, size = sizeof stored;
     UniqueKey key;
-    ::RegOpenKeyExA(root, entry.key.c_str(), 0, KEY_READ, key.put());
-    ::RegQueryValueExW(key.get(), std::wstring(entry.value_name.begin(), entry.value_name.end()).c_str(), nullptr,
-                       &type, reinterpret_cast<BYTE*>(stored), &size);
-    EXPECT_EQ(std::wstring(stored, size / sizeof(wchar_t)) + (size % 2 || type != REG_SZ ? L"<not a text>" : L""),
-              std::wstring(entry.data.begin(), entry.data.end()) + (entry.data.empty() ? L"" : std::wstring(1, L'\0')))
-        << entry.key;
+    ::RegOpenKeyA(root, (under + entry.key).c_str(), key.put());
+    ::RegQueryValueExA(key.get(), entry.value_name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(stored), &size);
+    EXPECT_EQ(type == REG_SZ ? std::string(stored, size) : "<not a text>",
+              entry.data + std::string(!entry.data.empty(), '\0')) << under + entry.key;
   }
 }
 
-// Changed by another program, the entries are set back on a start, its
-// other values kept; with the classes root writable the user's classes are
-// not opened (opening makes them: an empty key taken away shows whether).
-TEST(FileTypeRegistration, AStartSetsChangedEntriesBackKeepsOtherValuesAndLeavesTheUsersClassesUnopened) {
+// A start sets entries another program changed back in the classes root,
+// which is writable here, and so leaves the user's classes unopened (opening
+// them makes the entries' keys there).
+TEST(FileTypeRegistration, AStartSetsChangedEntriesBackAndLeavesTheUsersClassesUnopened) {
   QUILLBOX_ONLY_IN_WINE("HKEY_CLASSES_ROOT\\.note");
-  RegistryOverride other_class(HKEY_CLASSES_ROOT, ".note", "SomebodyElse.Note"),
-      content_type(HKEY_CLASSES_ROOT, ".note", "text/plain", "Content Type"),
-      other_icon(HKEY_CLASSES_ROOT, "Note\\DefaultIcon", "other.exe,7"),
-      null_file(HKEY_CLASSES_ROOT, ".note\\ShellNew", "", "NullFile");  // one NUL where no data belongs
-  const bool user_classes_gone = ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Classes") == ERROR_SUCCESS;
-  NoteWindow window("Quillbox.exe /p");
-  test::RunWhileOpen(window, [] {});
-  UniqueKey user_classes;
-  EXPECT_EQ(user_classes_gone ? ::RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Classes", 0, KEY_READ, user_classes.put())
-                              : ERROR_FILE_NOT_FOUND, ERROR_FILE_NOT_FOUND);
-  ::RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Classes", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, user_classes.put(),
-                    nullptr);
-  std::vector<FileTypeEntry> kept_too = NoteFileTypeEntries(ModulePath());
-  kept_too.push_back({".note", false, "Content Type", "text/plain"});
-  ExpectRegistered(HKEY_CLASSES_ROOT, kept_too);
+  test::RegistryOverride other_class(HKEY_CLASSES_ROOT, ".note", "SomebodyElse.Note");
+  test::TempFolder folder;  // for the note it opens
+  test::RunNote(test::Open(folder / "a.note"), [](NoteWindow&, HWND) {});
+  EXPECT_EQ(::RegOpenKeyA(HKEY_CURRENT_USER, "Software\\Classes\\Note", UniqueKey().put()), ERROR_FILE_NOT_FOUND);
+  ExpectRegistered(HKEY_CLASSES_ROOT, "", NoteFileTypeEntries(ModulePath()));
 }
 
 // Entries go to the classes root or, where it refuses them (a volatile key
 // refuses lasting subkeys, as the machine's classes do a standard user), to
-// the user's classes, never opened otherwise; long module paths whole. Only
-// a write counts as a change.
+// the user's classes, never made otherwise; long module paths whole. Values
+// another program changed are set back, an empty one holding a NUL too, and
+// its other values kept; only a write counts as a change.
 TEST(FileTypeRegistration, EntriesGoWholeToTheClassesElseToTheUsersAndOnlyAWriteCountsAsAChange) {
-  ::RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\QuillboxTest");
-  UniqueKey machine, refusing;
-  ::RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\QuillboxTest\\Machine", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                    machine.put(), nullptr);
-  ::RegCreateKeyExA(machine.get(), "Volatile", 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                    refusing.put(), nullptr);
+  const RegistryPlace user{HKEY_CURRENT_USER, "Software\\QuillboxTest"};  // the classes roots inside
+  ::RegDeleteTreeA(user.root, user.path.c_str());
   const auto entries = NoteFileTypeEntries("C:\\Program Files\\" + std::string(300, 'm') + "\\Quillbox.exe");
-  for (HKEY classes : {machine.get(), refusing.get()}) {
-    SCOPED_TRACE(classes == refusing.get() ? "refusing" : "writable");
-    const auto write = [&] {
-      return WriteFileTypeEntries({classes, {}}, {HKEY_CURRENT_USER, "Software\\QuillboxTest\\User"}, entries);
-    };
-    EXPECT_TRUE(write());
-    UniqueKey user;
-    ::RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\QuillboxTest\\User", 0, KEY_ALL_ACCESS, user.put());
-    EXPECT_EQ(static_cast<bool>(user), classes == refusing.get());
-    const HKEY landed = user ? user.get() : classes;
-    ExpectRegistered(landed, entries);
-    EXPECT_FALSE(write());
-    RegistryOverride changed(landed, ".note", "Other");
-    EXPECT_TRUE(write());
-    ExpectRegistered(landed, entries);
+  for (const bool refusing : {false, true}) {
+    const RegistryPlace classes{user.root, user.path + (refusing ? "\\Volatile" : "\\Classes")};
+    ::RegCreateKeyExA(classes.root, classes.path.c_str(), 0, nullptr, refusing ? REG_OPTION_VOLATILE : 0,
+                      KEY_ALL_ACCESS, nullptr, UniqueKey().put(), nullptr);
+    const std::string landed = (refusing ? user.path : classes.path) + "\\";
+    test::RegistryOverride other_class(user.root, landed + ".note", "Memo"),
+        content_type(user.root, landed + ".note", "text/plain", "Content Type"),
+        null_file(user.root, landed + ".note\\ShellNew", "", "NullFile");  // one NUL where no data belongs
+    EXPECT_TRUE(WriteFileTypeEntries(classes, user, entries)) << classes.path;
+    EXPECT_EQ(::RegOpenKeyA(user.root, (user.path + "\\Note").c_str(), UniqueKey().put()) == ERROR_SUCCESS, refusing);
+    ExpectRegistered(user.root, landed, entries);
+    ExpectRegistered(user.root, landed, {{".note", false, "Content Type", "text/plain"}});
+    EXPECT_FALSE(WriteFileTypeEntries(classes, user, entries)) << classes.path;
   }
-  refusing.reset();
-  machine.reset();
-  ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\QuillboxTest\\Machine\\Volatile");
-  ::RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\QuillboxTest");
+  ::RegDeleteTreeA(user.root, user.path.c_str());
 }
 
 }  // namespace

@@ -47,31 +47,27 @@ TEST(SaveDecision, GivingANoteUpWritesOnlyWhatChangedAndAsksWhereTextWouldBeLost
 }
 
 TEST(SaveDecision, AnswersAndButtonsFollowTheQuestion) {
-  struct Case {
-    SaveQuestion question;
-    SaveStep accept;
-    SaveButtons closing, quitting;
-  };
-  const Case cases[] = {
+  // The question, what accepting it does, the buttons while closing and while quitting.
+  const std::tuple<SaveQuestion, SaveStep, SaveButtons, SaveButtons> cases[] = {
       {Q::kDropTextWithoutNote, kGoOn, SaveButtons::kOkCancel, SaveButtons::kOk},
       {Q::kDropTextOfUnreadable, kGoOn, SaveButtons::kOkCancel, SaveButtons::kOk},
       {Q::kOverwritePartial, kWrite, SaveButtons::kOkCancel, SaveButtons::kYesNo},
       {Q::kOverwriteChanged, kWrite, SaveButtons::kYesNoCancel, SaveButtons::kYesNo},
       {Q::kRetryFailedSave, kWrite, SaveButtons::kYesNoCancel, SaveButtons::kYesNo},
   };
-  for (const Case& c : cases) {
-    const int q = static_cast<int>(c.question);
-    EXPECT_EQ(AfterAnswer(c.question, SaveAnswer::kAccept), c.accept) << q;
-    EXPECT_EQ(AfterAnswer(c.question, SaveAnswer::kDecline), kGoOn) << q;
-    EXPECT_EQ(AfterAnswer(c.question, SaveAnswer::kCancel), SaveStep::kStay) << q;
-    EXPECT_EQ(ButtonsFor(c.question, SaveMoment::kClosing), c.closing) << q;
-    EXPECT_EQ(ButtonsFor(c.question, SaveMoment::kQuitting), c.quitting) << q;
+  for (const auto& [question, accept, closing, quitting] : cases) {
+    const int q = static_cast<int>(question);
+    EXPECT_EQ(AfterAnswer(question, SaveAnswer::kAccept), accept) << q;
+    EXPECT_EQ(AfterAnswer(question, SaveAnswer::kDecline), kGoOn) << q;
+    EXPECT_EQ(AfterAnswer(question, SaveAnswer::kCancel), SaveStep::kStay) << q;
+    EXPECT_EQ(ButtonsFor(question, SaveMoment::kClosing), closing) << q;
+    EXPECT_EQ(ButtonsFor(question, SaveMoment::kQuitting), quitting) << q;
     // The box names the note and says what each button does.
-    const std::string text = SaveQuestionText(c.question, SaveMoment::kClosing, "C:\\a.note", "Disk full.");
-    EXPECT_TRUE(c.question == Q::kDropTextWithoutNote || text.find("C:\\a.note") != std::string::npos) << text;
-    EXPECT_NE(text.find(c.closing == SaveButtons::kOkCancel ? "OK: " : "Yes: "), std::string::npos) << text;
+    const std::string text = SaveQuestionText(question, SaveMoment::kClosing, "C:\\a.note", "Disk full.");
+    EXPECT_TRUE(question == Q::kDropTextWithoutNote || text.find("C:\\a.note") != std::string::npos) << text;
+    EXPECT_NE(text.find(closing == SaveButtons::kOkCancel ? "OK: " : "Yes: "), std::string::npos) << text;
     EXPECT_NE(text.find("Cancel: keep the note open."), std::string::npos) << text;
-    EXPECT_EQ(SaveQuestionText(c.question, SaveMoment::kQuitting, "p").find("Cancel"), std::string::npos) << q;
+    EXPECT_EQ(SaveQuestionText(question, SaveMoment::kQuitting, "p").find("Cancel"), std::string::npos) << q;
   }
 }
 

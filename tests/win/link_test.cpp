@@ -1,11 +1,13 @@
-// The link control on a dialog that passes it its colour requests and clicks,
-// opening pages in stand-ins for the browser: no real browser is ever started.
+// The link control, on a dialog that passes it its colour requests and clicks
+// and as the two pieces of the About box's address, driven by real mouse
+// messages at real cursor positions. Pages open in stand-ins for the browser:
+// no real browser is ever started.
 
-#include "link/link_control.h"
-#include "link/url_launcher.h"
+#include "about/about_box.h"
 #include "core/url_launch.h"
 #include "tests/win/test_resource.h"
 #include "tests/win/test_support.h"
+#include "window/colors.h"
 
 namespace quillbox {
 namespace {
@@ -18,57 +20,56 @@ LOGFONTA Font(HWND window) {
   return font;
 }
 
-// The text colour that the link asks its parent for now, drawn on the parent's background.
-COLORREF TextColour(HWND link) {
+// How `control` draws its text now: in the colour that its parent gives it,
+// and underlined or not. The parent answers with `brush` and fills the text's
+// background with the `background` colour, or with none: transparent.
+std::pair<COLORREF, bool> Look(HWND control, HGDIOBJ brush = ::GetStockObject(NULL_BRUSH),
+                               std::optional<COLORREF> background = std::nullopt) {
   HDC dc = ::CreateCompatibleDC(nullptr);
-  EXPECT_EQ(::SendMessageA(::GetParent(link), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                           reinterpret_cast<LPARAM>(link)), reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH)));
-  EXPECT_EQ(::GetBkMode(dc), TRANSPARENT);
-  const COLORREF colour = ::GetTextColor(dc);
+  EXPECT_EQ(::SendMessageA(::GetParent(control), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                           reinterpret_cast<LPARAM>(control)), reinterpret_cast<LRESULT>(brush));
+  EXPECT_EQ(::GetBkMode(dc) == TRANSPARENT ? std::nullopt : std::optional(::GetBkColor(dc)), background);
+  const std::pair look(::GetTextColor(dc), Font(control).lfUnderline != 0);
   ::DeleteDC(dc);
-  return colour;
+  return look;
 }
 
-// Two take-overs of a static without notifications, underlined always before:
-// with the Windows folder's help program, whose cursor is the hand, and a text
-// as the URL; then without it (the cursor left alone) and an empty text that
-// shows the URL. Each link is hovered (the hover ends when the timer finds the
-// mouse on the right or bottom edge, not on the top left corner) and clicked:
-// the shell opens the qbtest-web: scheme, what it cannot open goes to the
-// ".htm" handler's command, with no such handler the click fails and says why.
-TEST(Link, TakesOverAStaticHoversAndOpensByTheShellElseByTheHtmHandlerWithTheHelpProgramsHand) {
-  QUILLBOX_ONLY_IN_WINE("HKEY_CLASSES_ROOT\\.htm and %WINDIR%\\winhlp32.exe");
-  char windows[MAX_PATH] = {};
-  ::GetWindowsDirectoryA(windows, MAX_PATH);
-  const std::string help = std::string(windows) + "\\winhlp32.exe", kept = help + ".quillbox-test";
+// Two take-overs of a static, with the underline set to always before: with
+// the Windows folder's help program, whose cursor is the hand, and a text as
+// the URL; then without it (the cursor left alone) and an empty text that
+// shows the URL. Each link is hovered (the hover ends when the timer finds
+// the mouse on the right or bottom edge, not on the top left corner) and
+// clicked: the shell opens http, what it cannot open goes to the ".htm"
+// handler's command, with no such handler the click fails and says why.
+// Then the About box, whose address is two such links.
+TEST(Link, HoversAndOpensByTheShellElseByTheHtmHandlerOnADialogAndAsTheAboutBoxsAddress) {
+  QUILLBOX_ONLY_IN_WINE("HKEY_CLASSES_ROOT\\http and .htm and %WINDIR%\\winhlp32.exe");
+  const std::string help = std::string(std::getenv("WINDIR")) + "\\winhlp32.exe", kept = help + ".quillbox-test";
   ::MoveFileA(help.c_str(), kept.c_str());
   // Wine would load its own built-in help program instead of the file.
   RegistryOverride native(HKEY_CURRENT_USER, "Software\\Wine\\DllOverrides", "native", "winhlp32.exe");
-  ASSERT_TRUE(::CopyFileA((ModulePath().substr(0, ModulePath().rfind('\\')) + "\\fake_winhlp32.exe").c_str(),
-                          help.c_str(), FALSE));
+  ::CopyFileA((ModulePath().substr(0, ModulePath().rfind('\\')) + "\\fake_winhlp32.exe").c_str(), help.c_str(), FALSE);
+  // Stand-ins for the shell's http handler and the ".htm" class's command;
+  // ".htm" files have no handler unless a click below names one.
   test::TempFolder shell_folder, fallback_folder;
-  test::BrowserStandIn by_shell(shell_folder.path()), by_fallback(fallback_folder.path());
-  RegistryOverride scheme(HKEY_CLASSES_ROOT, "qbtest-web", "URL:Quillbox test");
-  RegistryOverride by_scheme(HKEY_CLASSES_ROOT, "qbtest-web\\shell\\open\\command", by_shell.Command());
-  RegistryOverride by_page(HKEY_CLASSES_ROOT, "QuillboxTest.Page\\shell\\open\\command", by_fallback.Command());
+  test::BrowserStandIn shell(shell_folder.path()), fallback(fallback_folder.path());
+  std::optional<RegistryOverride> http(std::in_place, HKEY_CLASSES_ROOT, "http\\shell\\open\\command", shell.Command());
+  RegistryOverride by_page(HKEY_CLASSES_ROOT, "QuillboxTest.Page\\shell\\open\\command", fallback.Command());
+  RegistryOverride no_htm_handler(HKEY_CLASSES_ROOT, ".htm", "QuillboxTest.None");
   test::MessageBoxRecorder boxes;
-  INT_PTR failure = 0;
-  const HCURSOR cross = ::LoadCursorA(nullptr, IDC_CROSS);
-  for (const auto& [text, url, has_help] : {std::tuple{"link", "", true}, {"", "qbtest-web:page", false}}) {
+  for (const auto& [text, url, has_help] : {std::tuple{"link", "", true}, {"", "qbtest:page", false}}) {
     SCOPED_TRACE(has_help ? "with the help program" : "without it");
     if (!has_help) ::DeleteFileA(help.c_str());
     DialogBase parent(IDD_TEST_DIALOG, nullptr);
     LinkControl link;
     test::RunWhileOpen(parent, [&] {
       HWND item = parent.Item(IDC_TEST_STATIC);
-      ::SetWindowLongPtrA(item, GWL_STYLE, ::GetWindowLongPtrA(item, GWL_STYLE) & ~SS_NOTIFY);
       ::SetWindowTextA(item, text);
       link.SetUrl(url);
       link.SetUnderline(UnderlineMode::Always);
       RECT r{};
       ::GetWindowRect(item, &r);
       test::MoveCursorTo(POINT{r.right + 200, r.bottom + 200});  // the real cursor would hover of its own
-      test::DispatchPending();
       link.Subclass(item);
       HWND tooltip = nullptr;  // the popup of the tooltip class owned by the dialog
       do tooltip = ::FindWindowExA(nullptr, tooltip, TOOLTIPS_CLASSA, nullptr);
@@ -78,55 +79,99 @@ TEST(Link, TakesOverAStaticHoversAndOpensByTheShellElseByTheHtmHandlerWithTheHel
       ::SendMessageA(tooltip, TTM_GETTEXTA, sizeof tip, reinterpret_cast<LPARAM>(&tool));
       EXPECT_EQ(tip, std::string(text) + url);  // the one of them that is not empty
       EXPECT_EQ(WindowText(item), std::string(text) + url);
-      EXPECT_TRUE(::GetWindowLongPtrA(item, GWL_STYLE) & SS_NOTIFY);
-      EXPECT_FALSE(Font(item).lfUnderline);  // the mode set before the take-over gave way to hover
       EXPECT_STREQ(Font(item).lfFaceName, Font(parent.Item(IDC_TEST_EDIT)).lfFaceName);
-      ::SetCursor(cross);
+      ::SetCursor(::LoadCursorA(nullptr, IDC_CROSS));
       EXPECT_EQ(::SendMessageA(item, WM_SETCURSOR, 0, 0), has_help ? TRUE : FALSE);
-      EXPECT_EQ(::GetCursor() != cross, has_help);  // without the hand: not passed on either
+      EXPECT_EQ(::GetCursor() != ::LoadCursorA(nullptr, IDC_CROSS), has_help);  // without the hand: not passed on
 
-      EXPECT_EQ(TextColour(item), LinkControl::kUnvisitedColor);
+      // The first row's mode is not set: it is the one that the take-over leaves.
+      using enum UnderlineMode;
       const struct { UnderlineMode mode; POINT mouse_after; bool ends, underlined_over, underlined_after; } hovers[] = {
-          {UnderlineMode::OnHover, {r.right, r.top + 1}, true, true, false},
-          {UnderlineMode::Always, {r.left + 1, r.bottom}, true, true, true},
-          {UnderlineMode::Never, {r.right, r.bottom}, true, false, false},
-          {UnderlineMode::OnHover, {r.left, r.top}, false, true, true}};
+          {OnHover, {r.right, r.top + 1}, true, true, false}, {Always, {r.left + 1, r.bottom}, true, true, true},
+          {Never, {r.right, r.bottom}, true, false, false}, {OnHover, {r.left, r.top}, false, true, true}};
       for (const auto& hover : hovers) {
         SCOPED_TRACE(&hover - hovers);
-        link.SetUnderline(hover.mode);
+        if (&hover != hovers) link.SetUnderline(hover.mode);
         ::SendMessageA(item, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
-        EXPECT_EQ(TextColour(item), LinkControl::kHoverColor);
-        EXPECT_EQ(Font(item).lfUnderline != 0, hover.underlined_over);
+        EXPECT_EQ(Look(item), std::pair(LinkControl::kHoverColor, hover.underlined_over));
         test::MoveCursorTo(hover.mouse_after);
         ::PostMessageA(item, WM_TIMER, LinkControl::kHoverTimer, 0);
         test::DispatchPending();
-        EXPECT_EQ(TextColour(item), hover.ends ? LinkControl::kUnvisitedColor : LinkControl::kHoverColor);
-        EXPECT_EQ(Font(item).lfUnderline != 0, hover.underlined_after);
+        EXPECT_EQ(Look(item), std::pair(hover.ends ? LinkControl::kUnvisitedColor : LinkControl::kHoverColor,
+                                        hover.underlined_after));
       }
 
-      const struct { const char *url, *htm_class; test::BrowserStandIn* started; } clicks[] = {
-          {"qbtest-web:page", "QuillboxTest.Page", &by_shell},
-          {"qbtest-nowhere:page", "QuillboxTest.Page", &by_fallback},
-          {"qbtest-nowhere:page", "QuillboxTest.NoSuchClass", nullptr}};
+      // The first click comes while hovered. A successful open leaves the
+      // visited colour, a failed one the unvisited; only the expected
+      // stand-in starts.
+      const struct { const char* url; test::BrowserStandIn* started; } clicks[] = {
+          {"http://qbtest.example/", &shell}, {"qbtest-nowhere:page", &fallback}, {"qbtest-nowhere:page", nullptr}};
       for (const auto& click : clicks) {
         SCOPED_TRACE(&click - clicks);
-        RegistryOverride htm(HKEY_CLASSES_ROOT, ".htm", click.htm_class);
+        RegistryOverride htm(HKEY_CLASSES_ROOT, ".htm", click.started ? "QuillboxTest.Page" : "QuillboxTest.None");
         link.SetUrl(click.url);
-        ::SendMessageA(item, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
-        ::SendMessageA(parent.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_TEST_STATIC, STN_CLICKED),
-                       reinterpret_cast<LPARAM>(item));
+        ::SendMessageA(item, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));  // notified only with SS_NOTIFY
         EXPECT_TRUE(!click.started || click.started->NextCommandLine().find(click.url) != std::string::npos);
-        for (auto* stand_in : {&by_shell, &by_fallback}) EXPECT_FALSE(stand_in->Started());
-        EXPECT_EQ(TextColour(item), click.started ? LinkControl::kVisitedColor : LinkControl::kUnvisitedColor);
-        if (!click.started) failure = OpenUrl(click.url, SW_SHOW);
+        for (auto* stand_in : {&shell, &fallback}) EXPECT_FALSE(stand_in->Started());
+        EXPECT_EQ(Look(item).first, click.started ? LinkControl::kVisitedColor : LinkControl::kUnvisitedColor);
       }
     });
   }
   ::MoveFileA(kept.c_str(), help.c_str());
-  ASSERT_EQ(boxes.boxes().size(), 2u);
+
+  // The About box over a stand-in for the note window, centred on it, with
+  // the capture and the note window disabled, the address in link colour
+  // underlined. Over either piece the cursor is the hand, on a piece's right
+  // or bottom edge or over the window behind (at 104, 496) the arrow. A click
+  // on the address opens the page once, the box staying open, also after the
+  // box has lost the capture (the button then goes down on the piece) and
+  // after a failed launch's box, with the capture; a click elsewhere closes it.
+  UniqueWindow note(::CreateWindowExA(0, "Static", "note", WS_POPUP | WS_VISIBLE, 100, 100, 400, 400, 0, 0, 0, 0));
+  const HCURSOR hand = ::LoadCursorA(::GetModuleHandleA(nullptr), "HANDCUR"), arrow = ::LoadCursorA(nullptr, IDC_ARROW);
+  AboutBox about(note.get());
+  bool done = false;
+  test::WhenIdle([&] {
+    EXPECT_TRUE(::GetCapture() == about.hwnd() && !::IsWindowEnabled(note.get()));
+    HWND one = about.Item(IDC_ABOUT_LINK1), two = about.Item(IDC_ABOUT_LINK2);
+    EXPECT_EQ("http://" + WindowText(one) + WindowText(two), kMakerUrl);
+    for (HWND half : {one, two}) EXPECT_EQ(Look(half, BackgroundBrush(), BackgroundColor), std::pair(LinkColor, true));
+    RECT box{}, r1{}, r2{};
+    ::GetWindowRect(about.hwnd(), &box);
+    ::GetWindowRect(one, &r1);
+    ::GetWindowRect(two, &r2);
+    EXPECT_LE(std::abs(box.left + box.right - 600) + std::abs(box.top + box.bottom - 600), 2);  // centred on 300, 300
+    const struct { POINT at; HCURSOR cursor; } rows[] = {
+        {{r2.right, r2.top + 2}, arrow}, {{r2.left + 5, r2.bottom}, arrow}, {{104, 496}, arrow},
+        {{r2.right - 1, r2.bottom - 1}, hand}, {{r1.left, r1.top}, hand}};
+    for (const auto& row : rows) {
+      test::MoveCursorTo(row.at);
+      ::PostMessageA(about.hwnd(), WM_MOUSEMOVE, 0, 0);  // ours, taken before any later report of the driver's
+      MSG message{};
+      if (::PeekMessageA(&message, about.hwnd(), WM_MOUSEMOVE, WM_MOUSEMOVE, PM_REMOVE)) ::DispatchMessageA(&message);
+      EXPECT_EQ(::GetCursor(), row.cursor) << &row - rows;
+    }
+    ::PostMessageA(about.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, 0);  // on the first piece, where the cursor is
+    test::WhenIdle([&] {
+      EXPECT_NE(shell.NextCommandLine().find(kMakerUrl), std::string::npos);
+      http.emplace(HKEY_CLASSES_ROOT, "http\\shell\\open\\command", "");  // no command: the next launch fails
+      ::ReleaseCapture();  // as when another window takes it
+      ::PostMessageA(about.Item(IDC_ABOUT_LINK1), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+      test::WhenIdle([&] {
+        EXPECT_TRUE(::IsWindowVisible(about.hwnd()) && ::GetCapture() == about.hwnd());
+        test::MoveCursorTo(POINT{104, 496});  // on the note window
+        ::PostMessageA(about.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+        ::PostMessageA(about.hwnd(), WM_CLOSE, 0, 0);  // which ends the box with IDCANCEL if the click did not
+        done = true;
+      });
+    });
+  });
+  EXPECT_EQ(about.RunModal(), IDOK);
+  test::PumpUntil([&] { return done; });  // the steps left if the box closed early
+  ASSERT_EQ(boxes.boxes().size(), 3u);  // two of the link's, one of the address's
   for (const auto& box : boxes.boxes()) {
-    EXPECT_EQ(box.caption + ": " + box.text, "win_tests: " + LaunchErrorText(failure));
+    EXPECT_EQ(box.caption + ": " + box.text, "win_tests: " + LaunchErrorText(SE_ERR_NOASSOC));
   }
+  EXPECT_FALSE(shell.Started());
 }
 
 }  // namespace

@@ -14,6 +14,42 @@ namespace {
 
 using test::RegistryOverride;
 
+// Moves the cursor and returns once the system reports it there. Late reports
+// of earlier moves from Wine's display driver can put the cursor back: move
+// until it stays.
+void MoveCursorTo(POINT screen) {
+  test::PumpUntil([&, now = POINT{}]() mutable {
+    ::SetCursorPos(screen.x, screen.y);
+    test::PumpUntil([] { return false; }, 20);
+    return ::GetCursorPos(&now) && now.x == screen.x && now.y == screen.y;
+  }, 2000);
+}
+
+// The stand-in for a web browser: an open command that records its command
+// line in a file of `folder`.
+class BrowserStandIn {
+ public:
+  explicit BrowserStandIn(const std::string& folder) : record_(folder + "\\browser.txt") {}
+  // In the registry's form, ending in "%1" in quotes. Appended step by step:
+  // GCC 12 warns falsely about a chain of operator+ that starts with a literal.
+  std::string Command() const {
+    return std::string("\"").append(ModulePath()).append("\" --record ").append(record_ + " \"%1\"");
+  }
+  // Empty when nothing started within a few seconds. Dispatches nothing meanwhile.
+  std::string NextCommandLine() {
+    std::string line;
+    for (int wait = 0; wait < 500 && ((line = test::ReadFileBytes(record_)).empty() || line == "<missing>"); ++wait) {
+      ::Sleep(20);
+    }
+    ::DeleteFileA(record_.c_str());
+    return line == "<missing>" ? "" : line;
+  }
+  bool Started() const { return test::ReadFileBytes(record_) != "<missing>"; }
+
+ private:
+  std::string record_;
+};
+
 LOGFONTA Font(HWND window) {
   LOGFONTA font{};
   ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(window, WM_GETFONT, 0, 0)), sizeof font, &font);
@@ -52,7 +88,7 @@ TEST(Link, HoversAndOpensByTheShellElseByTheHtmHandlerOnADialogAndAsTheAboutBoxs
   // Stand-ins for the shell's http handler and the ".htm" class's command;
   // ".htm" files have no handler unless a click below names one.
   test::TempFolder shell_folder, fallback_folder;
-  test::BrowserStandIn shell(shell_folder.path()), fallback(fallback_folder.path());
+  BrowserStandIn shell(shell_folder.path()), fallback(fallback_folder.path());
   std::optional<RegistryOverride> http(std::in_place, HKEY_CLASSES_ROOT, "http\\shell\\open\\command", shell.Command());
   RegistryOverride by_page(HKEY_CLASSES_ROOT, "QuillboxTest.Page\\shell\\open\\command", fallback.Command());
   RegistryOverride no_htm_handler(HKEY_CLASSES_ROOT, ".htm", "QuillboxTest.None");
@@ -69,7 +105,7 @@ TEST(Link, HoversAndOpensByTheShellElseByTheHtmHandlerOnADialogAndAsTheAboutBoxs
       link.SetUnderline(UnderlineMode::Always);
       RECT r{};
       ::GetWindowRect(item, &r);
-      test::MoveCursorTo(POINT{r.right + 200, r.bottom + 200});  // the real cursor would hover of its own
+      MoveCursorTo(POINT{r.right + 200, r.bottom + 200});  // the real cursor would hover of its own
       link.Subclass(item);
       HWND tooltip = nullptr;  // the popup of the tooltip class owned by the dialog
       do tooltip = ::FindWindowExA(nullptr, tooltip, TOOLTIPS_CLASSA, nullptr);
@@ -94,7 +130,7 @@ TEST(Link, HoversAndOpensByTheShellElseByTheHtmHandlerOnADialogAndAsTheAboutBoxs
         if (&hover != hovers) link.SetUnderline(hover.mode);
         ::SendMessageA(item, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
         EXPECT_EQ(Look(item), std::pair(LinkControl::kHoverColor, hover.underlined_over));
-        test::MoveCursorTo(hover.mouse_after);
+        MoveCursorTo(hover.mouse_after);
         ::PostMessageA(item, WM_TIMER, LinkControl::kHoverTimer, 0);
         test::DispatchPending();
         EXPECT_EQ(Look(item), std::pair(hover.ends ? LinkControl::kUnvisitedColor : LinkControl::kHoverColor,
@@ -104,7 +140,7 @@ TEST(Link, HoversAndOpensByTheShellElseByTheHtmHandlerOnADialogAndAsTheAboutBoxs
       // The first click comes while hovered. A successful open leaves the
       // visited colour, a failed one the unvisited; only the expected
       // stand-in starts.
-      const struct { const char* url; test::BrowserStandIn* started; } clicks[] = {
+      const struct { const char* url; BrowserStandIn* started; } clicks[] = {
           {"http://qbtest.example/", &shell}, {"qbtest-nowhere:page", &fallback}, {"qbtest-nowhere:page", nullptr}};
       for (const auto& click : clicks) {
         SCOPED_TRACE(&click - clicks);
@@ -144,7 +180,7 @@ TEST(Link, HoversAndOpensByTheShellElseByTheHtmHandlerOnADialogAndAsTheAboutBoxs
         {{r2.right, r2.top + 2}, arrow}, {{r2.left + 5, r2.bottom}, arrow}, {{104, 496}, arrow},
         {{r2.right - 1, r2.bottom - 1}, hand}, {{r1.left, r1.top}, hand}};
     for (const auto& row : rows) {
-      test::MoveCursorTo(row.at);
+      MoveCursorTo(row.at);
       ::PostMessageA(about.hwnd(), WM_MOUSEMOVE, 0, 0);  // ours, taken before any later report of the driver's
       MSG message{};
       if (::PeekMessageA(&message, about.hwnd(), WM_MOUSEMOVE, WM_MOUSEMOVE, PM_REMOVE)) ::DispatchMessageA(&message);
@@ -158,7 +194,7 @@ TEST(Link, HoversAndOpensByTheShellElseByTheHtmHandlerOnADialogAndAsTheAboutBoxs
       ::PostMessageA(about.Item(IDC_ABOUT_LINK1), WM_LBUTTONDOWN, MK_LBUTTON, 0);
       test::WhenIdle([&] {
         EXPECT_TRUE(::IsWindowVisible(about.hwnd()) && ::GetCapture() == about.hwnd());
-        test::MoveCursorTo(POINT{104, 496});  // on the note window
+        MoveCursorTo(POINT{104, 496});  // on the note window
         ::PostMessageA(about.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
         ::PostMessageA(about.hwnd(), WM_CLOSE, 0, 0);  // which ends the box with IDCANCEL if the click did not
         done = true;

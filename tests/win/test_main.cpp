@@ -1,5 +1,5 @@
 // The Windows tests' entry point. Started with --record PATH ..., the
-// same program stands in for a web browser (see BrowserStandIn).
+// same program stands in for a web browser (see link_test.cpp).
 #include <cstdlib>
 #include <cstring>
 #include <fstream>

@@ -180,17 +180,6 @@ inline bool PumpUntil(const std::function<bool()>& done, DWORD timeout_ms = 5000
 }
 inline void DispatchPending() { PumpUntil([] { return true; }); }
 
-// Moves the cursor and returns once the system reports it there. Late reports
-// of earlier moves from Wine's display driver can put the cursor back: move
-// until it stays.
-inline void MoveCursorTo(POINT screen) {
-  PumpUntil([&, now = POINT{}]() mutable {
-    ::SetCursorPos(screen.x, screen.y);
-    PumpUntil([] { return false; }, 20);
-    return ::GetCursorPos(&now) && now.x == screen.x && now.y == screen.y;
-  }, 2000);
-}
-
 // Runs a modal window (RunModal(), hwnd()): `while_open` runs once its loop
 // is idle, then the window is asked to close.
 template <class Runnable>
@@ -233,31 +222,6 @@ inline void TypeText(HWND edit, const std::string& text) {
   ::SendMessageA(edit, EM_SETSEL, static_cast<WPARAM>(end), end);
   ::SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
 }
-
-// The stand-in for a web browser: an open command that records its command
-// line in a file of `folder`.
-class BrowserStandIn {
- public:
-  explicit BrowserStandIn(const std::string& folder) : record_(folder + "\\browser.txt") {}
-  // In the registry's form, ending in "%1" in quotes. Appended step by step:
-  // GCC 12 warns falsely about a chain of operator+ that starts with a literal.
-  std::string Command() const {
-    return std::string("\"").append(ModulePath()).append("\" --record ").append(record_ + " \"%1\"");
-  }
-  // Empty when nothing started within a few seconds. Dispatches nothing meanwhile.
-  std::string NextCommandLine() {
-    std::string line;
-    for (int wait = 0; wait < 500 && ((line = ReadFileBytes(record_)).empty() || line == "<missing>"); ++wait) {
-      ::Sleep(20);
-    }
-    ::DeleteFileA(record_.c_str());
-    return line == "<missing>" ? "" : line;
-  }
-  bool Started() const { return ReadFileBytes(record_) != "<missing>"; }
-
- private:
-  std::string record_;
-};
 
 }  // namespace quillbox::test
 

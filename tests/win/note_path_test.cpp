@@ -1,5 +1,8 @@
-// Which paths open a note: the command line's, and dropped files and shortcuts.
+// Which paths open a note: the command line's (none: default.note), and
+// dropped files and shortcuts; and where a note with no text yet is written.
 #include <shobjidl.h>
+
+#include <tuple>
 
 #include "framework/com.h"
 #include "tests/win/test_support.h"
@@ -7,27 +10,28 @@
 namespace quillbox {
 namespace {
 
-using test::ReadFileBytes;
-using test::WriteFileBytes;
+// At 0,0, where a new note's window sits too.
+std::string Note(const std::string& text) { return EncodeNote({0, 0, 200, 180}, text); }
 
-std::string Note(const std::string& text) { return EncodeNote({10, 20, 200, 180}, text); }
-std::string Text(const std::string& path) { return DecodeNote(ReadFileBytes(path)).text; }
-
-// A window starts with `arguments` in the test's folder. With no drop, it is
-// closed untouched: it opens its note (relative to the current folder, blanks
-// and all) or says once, in its own box, that it is not found, and leaves the
-// folder as it was. A drop comes once " edited" is typed into "first": a note
+// A window starts with `arguments` in the test's folder, `typed` is typed and
+// `dropped` dropped on it, and it closes. It opens its note (relative to the
+// current folder, blanks and all; with none, default.note there) or says
+// once, in its own box, that it is not found and, untouched, leaves the
+// folder as it was. A note with no text yet (an empty or missing file, a long
+// name too) keeps the template's caption, place and size, and is written at
+// its path on close with the typed text (default.note even untouched). A note
 // dropped (also through a shortcut, in its short form) is shown after the
 // open one is saved; anything else, or a note that cannot be opened, leaves
 // the open note as it is; the open note dropped again is read afresh.
-TEST(NotePath, TheCommandLineAndADropOpenOnlyNotesAndShortcutsToThemAfterSavingTheOpenNote) {
+TEST(NotePath, TheCommandLineAndADropOpenOnlyNotesAndShortcutsToThemAndANewNoteIsWrittenAtItsPath) {
   test::TempFolder folder;
+  test::InFolder in_folder(folder.path());
   const auto at = [&](const std::string& name) { return folder / name; };
-  ::CreateDirectoryA(at("My Notes").c_str(), nullptr);
+  std::filesystem::create_directory(at("My Notes"));
   for (const char* name : {"first", "second", "held", "My Notes\\shopping", "deleted"}) {
-    WriteFileBytes(at(name + std::string(".note")), Note(name));
+    test::WriteFileBytes(at(name + std::string(".note")), Note(name));
   }
-  WriteFileBytes(at("readme.txt"), Note("text"));
+  test::WriteFileBytes(at("readme.txt"), Note("text"));
   const auto shortcut = [&](const std::string& name, const std::string& target) {
     ComInitialization com;
     ComPtr<IShellLinkA> link;
@@ -42,54 +46,54 @@ TEST(NotePath, TheCommandLineAndADropOpenOnlyNotesAndShortcutsToThemAfterSavingT
   ::DeleteFileA(at("deleted.note").c_str());
   char short_first[MAX_PATH] = {};
   ::GetShortPathNameA(at("first.note").c_str(), short_first, MAX_PATH);
-  const std::string deep = at(std::string(120, 'd')) + "\\" + std::string(120, 'e');
-  ::CreateDirectoryA(at(std::string(120, 'd')).c_str(), nullptr);
-  ::CreateDirectoryA(deep.c_str(), nullptr);
-  const std::string overlong = deep + "\\" + std::string(30, 'z') + ".note";  // the system would cut it short
+  // MAX_PATH characters long: the system would cut it short, to "...zzz.not", a note's name too.
+  const std::string overlong = at(std::string(MAX_PATH - 6 - folder.path().size(), 'z') + ".note");
   test::FileHolder holder(at("held.note"));
   const std::string first = at("first.note"), not_found = "MEMO!: Path not found.";
-  const struct {
-    std::string arguments;
-    std::vector<std::string> dropped;
-    std::string opened, shown;  // the note afterwards ("" for none) and its text, also in its file after the close
-    std::string said;           // a part of the one box's caption, ": " and text
-  } cases[] = {
-      {"My Notes\\shopping.note", {}, at("My Notes\\shopping.note"), "My Notes\\shopping", ""},
-      {at("My Notes\\shopping.note"), {}, at("My Notes\\shopping.note"), "My Notes\\shopping", ""},
-      {"x?.note", {}, "", "", not_found},
-      {at(std::string(300, 'x') + ".note"), {}, "", "", not_found},
-      {"to deleted.lnk", {}, "", "", not_found},
-      {first, {at("readme.txt")}, at("first.note"), "first edited", ""},
-      {first, {at("to text.lnk")}, at("first.note"), "first edited", ""},
-      {first, {at("to shortcut.lnk")}, at("first.note"), "first edited", ""},
-      {first, {overlong}, at("first.note"), "first edited", not_found},
-      {first, {at("held.note")}, at("first.note"), "first edited", "could not be read"},
-      {first, {at("to second.lnk")}, at("second.note"), "second", ""},
-      {first, {at("second.note"), at("first.note")}, at("second.note"), "second", ""},
-      {first, {short_first}, at("first.note"), "first", ""},
-      {first, {at("empty.note")}, at("empty.note"), "first edited", ""},
+  // The command line's path ("" for none), what is typed, what is dropped, the note afterwards ("" for none) and
+  // its text, also in its file after the close, and a part of the one box's caption, ": " and text.
+  const std::tuple<std::string, std::string, std::vector<std::string>, std::string, std::string, std::string> rows[] = {
+      {"", "", {}, "default.note", "", ""},
+      {"empty.note", " edited", {}, at("empty.note"), " edited", ""},
+      {at("new.note"), " edited", {}, at("new.note"), " edited", not_found},
+      {at(std::string(200, 'n') + ".note"), " edited", {}, at(std::string(200, 'n') + ".note"), " edited", not_found},
+      {"My Notes\\shopping.note", "", {}, at("My Notes\\shopping.note"), "My Notes\\shopping", ""},
+      {"x?.note", "", {}, "", "", not_found},
+      {at(std::string(300, 'x') + ".note"), "", {}, "", "", not_found},
+      {"to deleted.lnk", "", {}, "", "", not_found},
+      {first, " edited", {at("readme.txt")}, first, "first edited", ""},
+      {first, " edited", {at("to text.lnk")}, first, "first edited", ""},
+      {first, " edited", {at("to shortcut.lnk")}, first, "first edited", ""},
+      {first, " edited", {overlong}, first, "first edited", not_found},
+      {first, " edited", {at("held.note")}, first, "first edited", "could not be read"},
+      {first, " edited", {at("to second.lnk")}, at("second.note"), "second", ""},
+      {first, " edited", {at("second.note"), first}, at("second.note"), "second", ""},
+      {first, " edited", {short_first}, first, "first", ""},
+      {first, " edited", {at("empty.note")}, at("empty.note"), "first edited", ""},
   };
-  {
-    test::InFolder in_folder(folder.path());
-    for (const auto& row : cases) {
-      WriteFileBytes(at("first.note"), Note("first"));
-      WriteFileBytes(at("empty.note"), "");
-      const std::vector<std::string> files = test::FilesIn(folder.path());
-      const auto boxes = test::RunNote(test::Open(row.arguments), [&](NoteWindow& window, HWND edit) {
-        if (!row.dropped.empty()) test::TypeText(edit, " edited"), test::Drop(window.hwnd(), row.dropped);
-        EXPECT_EQ(WindowText(edit), row.shown) << row.arguments << row.shown;
-        EXPECT_TRUE(row.opened.empty() || window.note_path() == row.opened) << row.arguments << row.shown;
-      });
-      EXPECT_TRUE(row.opened.empty() || Text(row.opened) == row.shown) << row.arguments << row.shown;
-      EXPECT_EQ(Text(at("first.note")), row.dropped.empty() || (row.opened == at("first.note") && row.shown == "first")
-                                            ? "first" : "first edited") << row.shown;
-      EXPECT_TRUE(!row.dropped.empty() || test::FilesIn(folder.path()) == files) << row.arguments;
-      const std::string said = boxes.empty() ? "" : boxes[0].caption + ": " + boxes[0].text;
-      EXPECT_TRUE(boxes.size() == (row.said.empty() ? 0u : 1u) && said.find(row.said) != std::string::npos) << row.arguments << said;
-    }
+  for (const auto& [arguments, typed, dropped, opened, shown, said] : rows) {
+    SCOPED_TRACE(arguments + ", dropped: " + (dropped.empty() ? "" : dropped[0]));
+    test::WriteFileBytes(first, Note("first"));
+    test::WriteFileBytes(at("empty.note"), "");
+    const std::vector<std::string> files = test::FilesIn(folder.path());
+    RECT rect{};
+    const auto boxes = test::RunNote(arguments.empty() ? "Quillbox.exe " : test::Open(arguments),
+                                     [&](NoteWindow& window, HWND edit) {
+      test::TypeText(edit, typed);
+      if (!dropped.empty()) test::Drop(window.hwnd(), dropped);
+      EXPECT_EQ(WindowText(edit), shown);
+      EXPECT_TRUE(opened.empty() || window.note_path() == opened) << window.note_path();
+      EXPECT_TRUE(shown != typed || WindowText(window.hwnd()) == " M E M O !");  // no note's text was read
+      ::GetWindowRect(window.hwnd(), &rect);
+    });
+    // Every window here sits at 0,0, its note's place or the template's: its right and bottom are its size.
+    EXPECT_TRUE(opened.empty() || test::ReadFileBytes(opened) == EncodeNote({0, 0, rect.right, rect.bottom}, shown));
+    EXPECT_EQ(test::ReadFileBytes(first), Note(dropped.empty() || shown == "first" ? "first" : "first edited"));
+    EXPECT_TRUE(!opened.empty() || test::FilesIn(folder.path()) == files);
+    const std::string box = boxes.empty() ? "" : boxes[0].caption + ": " + boxes[0].text;
+    EXPECT_TRUE(boxes.size() == (said.empty() ? 0u : 1u) && box.find(said) != std::string::npos) << box;
   }
-  EXPECT_EQ(ReadFileBytes(overlong.substr(0, MAX_PATH - 1)), "<missing>");
-  EXPECT_EQ(ReadFileBytes(at("My Notes\\shopping.note")), Note("My Notes\\shopping"));
+  EXPECT_EQ(test::ReadFileBytes(overlong.substr(0, MAX_PATH - 1)), "<missing>");
 }
 
 }  // namespace

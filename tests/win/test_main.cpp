@@ -1,8 +1,6 @@
 // The Windows tests' entry point. Started with --record PATH ..., the
 // same program stands in for a web browser (see link_test.cpp).
-#include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <new>
 
 #include "tests/win/test_support.h"

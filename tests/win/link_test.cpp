@@ -115,7 +115,7 @@ TEST(Link, HoversAndOpensByTheShellElseByTheHtmHandlerOnADialogAndAsTheAboutBoxs
       ::SendMessageA(tooltip, TTM_GETTEXTA, sizeof tip, reinterpret_cast<LPARAM>(&tool));
       EXPECT_EQ(tip, std::string(text) + url);  // the one of them that is not empty
       EXPECT_EQ(WindowText(item), std::string(text) + url);
-      EXPECT_STREQ(Font(item).lfFaceName, Font(parent.Item(IDC_TEST_EDIT)).lfFaceName);
+      EXPECT_STREQ(Font(item).lfFaceName, Font(parent.hwnd()).lfFaceName);
       ::SetCursor(::LoadCursorA(nullptr, IDC_CROSS));
       EXPECT_EQ(::SendMessageA(item, WM_SETCURSOR, 0, 0), has_help ? TRUE : FALSE);
       EXPECT_EQ(::GetCursor() != ::LoadCursorA(nullptr, IDC_CROSS), has_help);  // without the hand: not passed on

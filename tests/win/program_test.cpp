@@ -1,30 +1,22 @@
 // The real program, started as the shell starts it, and what it is built
 // with and runs on: what no test of the note window in this process can show.
+#include <process.h>
+
 #include "tests/win/test_support.h"
 
 namespace quillbox {
 namespace {
 
-// `program` started with `command_line` in `folder`; ended at the latest
-// with the test.
-struct Started {
-  Started(const std::string& program, std::string command_line, const std::string& folder) {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started{};
-    if (::CreateProcessA(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                         &startup, &started)) {
-      ::CloseHandle(started.hThread), process.reset(started.hProcess);
-    }
-  }
-  ~Started() { ::TerminateProcess(process.get(), 99); }
+// A started process, ended at the latest with the test.
+struct Started : UniqueKernelHandle {
+  explicit Started(intptr_t process) : UniqueKernelHandle(reinterpret_cast<HANDLE>(process)) {}
+  ~Started() { ::TerminateProcess(get(), 99); }
   // Its exit code once it ends within `timeout_ms`, else STILL_ACTIVE.
   DWORD ExitCode(DWORD timeout_ms) const {
     DWORD code = 99;
-    ::WaitForSingleObject(process.get(), timeout_ms);
-    return ::GetExitCodeProcess(process.get(), &code), code;
+    ::WaitForSingleObject(get(), timeout_ms);
+    return ::GetExitCodeProcess(get(), &code), code;
   }
-  UniqueKernelHandle process;
 };
 
 // Installed under a folder with a blank, it opens the note that the registered
@@ -43,7 +35,8 @@ TEST(Program, OpensTheShellsUnquotedPathSavesTypingAtOnceKeepsItsNoteInOneWindow
   test::WriteFileBytes(note, EncodeNote({0, 0, 1200, 300}, "Buy milk"));
   const std::string built = std::filesystem::path(ModulePath()).replace_filename("../../app/Quillbox.exe").string();
   ASSERT_TRUE(::CopyFileA(built.c_str(), program.c_str(), FALSE));
-  Started first(program, program + " " + note, folder.path());  // as the shell passes them: unquoted
+  // _spawnl joins its arguments with blanks, unquoted: as the shell passes the open command's two paths.
+  Started first(::_spawnl(_P_NOWAIT, program.c_str(), program.c_str(), note.c_str(), nullptr));
   HWND shown = nullptr;  // captioned with the note's name
   ASSERT_TRUE(test::PumpUntil([&] { return (shown = ::FindWindowA("#32770", "Shopping")) != nullptr; }, 20000));
   HWND edit = ::GetDlgItem(shown, IDC_NOTE_TEXT);
@@ -55,7 +48,7 @@ TEST(Program, OpensTheShellsUnquotedPathSavesTypingAtOnceKeepsItsNoteInOneWindow
   ::GetShortPathNameA(note.c_str(), short_name, MAX_PATH);
   UniqueWindow other(::CreateWindowExA(0, "Static", "", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, 0, 0, 0, 0));
   ::SetForegroundWindow(other.get());
-  EXPECT_EQ(Started(built, test::Open(short_name), folder.path()).ExitCode(20000), 0u);  // with no window or box
+  EXPECT_EQ(Started(::_spawnl(_P_NOWAIT, built.c_str(), built.c_str(), short_name, nullptr)).ExitCode(20000), 0u);
   EXPECT_EQ(::GetForegroundWindow(), shown);
   ::SetForegroundWindow(other.get());
   EXPECT_TRUE(test::RunNote("Quillbox.exe \"\"", [&](NoteWindow& dropped_on, HWND) {

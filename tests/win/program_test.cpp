@@ -7,9 +7,10 @@
 namespace quillbox {
 namespace {
 
-// A started process, ended at the latest with the test.
+// A process that _spawnl started, ended at the latest with the test. A failed
+// start (-1, which as a handle would be this process) holds nothing.
 struct Started : UniqueKernelHandle {
-  explicit Started(intptr_t process) : UniqueKernelHandle(reinterpret_cast<HANDLE>(process)) {}
+  explicit Started(intptr_t process) : UniqueKernelHandle(process == -1 ? nullptr : reinterpret_cast<HANDLE>(process)) {}
   ~Started() { ::TerminateProcess(get(), 99); }
   // Its exit code once it ends within `timeout_ms`, else STILL_ACTIVE.
   DWORD ExitCode(DWORD timeout_ms) const {

@@ -122,32 +122,30 @@ TEST(NoteSafetyOnDisk, OnAFullDiskTheSaveFailsAndTheNoteKeepsItsOldContent) {
           {"could not be saved", "No: close without"}, kNote, "fits"});
 }
 
-void Key(WORD key, WORD unicode = 0, bool up = false) {
-  INPUT input{INPUT_KEYBOARD, {}};
-  input.ki = {key, unicode, static_cast<DWORD>((unicode ? KEYEVENTF_UNICODE : 0) | (up ? KEYEVENTF_KEYUP : 0)), 0, 0};
-  ::SendInput(1, &input, sizeof input);
-}
+// A key going down (KEYEVENTF_KEYUP: up); with KEYEVENTF_UNICODE, the key of `unicode` on a keyboard that has it.
+INPUT Key(WORD key, DWORD flags = 0, WORD unicode = 0) { return {INPUT_KEYBOARD, {.ki = {key, unicode, flags, 0, 0}}}; }
 
-// Characters the ANSI code page lacks, pasted with Ctrl+V and typed as real
-// keys, are saved in UTF-8 and read back; text that fits keeps the plain
+// Characters the ANSI code page lacks, pasted with Ctrl+V and typed as a real
+// key, are saved in UTF-8 and read back; text that fits keeps the plain
 // format; a UTF-16 note of another editor shows its text and is not rewritten.
 TEST(NoteSafety, TextBeyondTheCodePageIsSavedAsUtf8AndReadBack) {
   test::TempFolder folder;
   const std::string note = folder / "a.note";
-  WriteFileBytes(note, kNote);
-  const std::wstring shown = L"Buy milk\r\n\u4E2D\u6587 \U0001F600\u0416";
-  test::RunNote(test::Open(note), [&](NoteWindow& window, HWND edit) {
-    ::SetForegroundWindow(window.hwnd()), ::SetFocus(edit), ::SendMessageW(edit, EM_SETSEL, 8, 8);
-    const std::wstring pasted = shown.substr(8, shown.size() - 9);
+  WriteFileBytes(note, EncodeNote({60, 50, 230, 280}, ""));
+  const std::wstring pasted = L"\U0001F600", shown = pasted + L"\u0416";
+  test::RunNote(test::Open(note), [&](NoteWindow&, HWND edit) {
+    ::SetFocus(edit);
     HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, (pasted.size() + 1) * sizeof(wchar_t));
     pasted.copy(static_cast<wchar_t*>(::GlobalLock(memory)), pasted.size());
     ::GlobalUnlock(memory);
     ASSERT_TRUE(::OpenClipboard(nullptr) && ::EmptyClipboard() && ::SetClipboardData(CF_UNICODETEXT, memory));
     ::CloseClipboard();
-    Key(VK_CONTROL), Key('V'), Key('V', 0, true), Key(VK_CONTROL, 0, true), Key(0, L'\u0416'), Key(0, L'\u0416', true);
+    INPUT keys[] = {Key(VK_CONTROL), Key('V'), Key('V', KEYEVENTF_KEYUP), Key(VK_CONTROL, KEYEVENTF_KEYUP),
+                    Key(0, KEYEVENTF_UNICODE, shown.back()), Key(0, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP, shown.back())};
+    ::SendInput(std::size(keys), keys, sizeof(INPUT));
     EXPECT_TRUE(test::PumpUntil([&] { return WindowTextW(edit) == shown; }));
   });
-  EXPECT_EQ(ReadFileBytes(note), EncodeNote({60, 50, 230, 280}, "Buy milk\r\n\xE4\xB8\xAD\xE6\x96\x87 \xF0\x9F\x98\x80\xD0\x96", NoteEncoding::kUtf8));
+  EXPECT_EQ(ReadFileBytes(note), EncodeNote({60, 50, 230, 280}, "\xF0\x9F\x98\x80\xD0\x96", NoteEncoding::kUtf8));
   test::RunNote(test::Open(note), [&](NoteWindow&, HWND edit) { EXPECT_TRUE(WindowTextW(edit) == shown); });
   WriteFileBytes(note, kNote);
   test::RunNote(test::Open(note), [](NoteWindow&, HWND edit) { test::TypeText(edit, " caf\xE9"); });

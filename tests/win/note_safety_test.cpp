@@ -11,12 +11,6 @@ namespace {
 
 const std::string kNote = EncodeNote({60, 50, 230, 280}, "Buy milk");
 
-std::string BigNote() {
-  std::string text;
-  while (text.size() < (3u << 20)) text += "a line of a big note\r\n";
-  return EncodeNote({40, 40, 300, 300}, text);
-}
-
 // A note window on no note runs with its boxes answered by `answers`: `path`
 // is loaded, `typed` into, moved, saved on its own and asked to close. `fault`
 // is set (true) and lifted (false) around the load if `early`, else from after
@@ -68,7 +62,7 @@ void Expect(const Case& row) {
 TEST(NoteSafety, NoNoteIsLostOrWrittenUnaskedWhenASaveFailsOrAReadFallsShort) {
   test::TempFolder folder;
   const std::string note = folder / "a.note", theirs = kNote + " and eggs", partial = kNote + '\0' + "hidden tail";
-  const std::string big = BigNote();
+  const std::string big = EncodeNote({40, 40, 300, 300}, std::string(1u << 20, '\n'));  // 2 MB of empty lines
   std::optional<test::FileHolder> holder;
   const auto held = [&](bool on, HWND) { on ? (void)holder.emplace(note) : holder.reset(); };
   const auto memory = [](bool on, HWND) { test::failing_allocation_size = on ? 1u << 20 : 0; };
@@ -110,10 +104,11 @@ TEST(NoteSafetyOnDisk, OnAFullDiskTheSaveFailsAndTheNoteKeepsItsOldContent) {
   const char* disk = std::getenv("QUILLBOX_SMALL_DISK");
   if (!disk) GTEST_SKIP() << "needs QUILLBOX_SMALL_DISK (tests/win/on-small-disk.sh)";
   test::TempFolder folder(disk);
-  std::string text;  // more than the disk holds, set as a paste would
-  while (text.size() < 600 * 1024) text += "a line of a long note that fills the small disk\r\n";
-  const auto fill = [&](bool on, HWND edit) { ::SetWindowTextA(edit, on ? text.c_str() : "fits"); };
-  Expect({"full disk", folder / "a.note", kNote, fill, {"could not be saved", "No: close without"}, "fits"});
+  // A note that takes more than half the disk: the save's new copy does not
+  // fit beside it until the text is cut down.
+  const std::string large = EncodeNote({40, 40, 300, 300}, std::string(70 << 10, '\n'));
+  const auto cut = [](bool on, HWND edit) { if (!on) ::SetWindowTextA(edit, "fits"); };
+  Expect({"full disk", folder / "a.note", large, cut, {SystemErrorText(ERROR_DISK_FULL), "No: close without"}, "fits"});
 }
 
 // A key going down (KEYEVENTF_KEYUP: up); with KEYEVENTF_UNICODE, the key of `unicode` on a keyboard that has it.

@@ -18,10 +18,9 @@ const std::string kNote = EncodeNote({60, 50, 230, 280}, "Buy milk");
 // its part of `said`. The file holds `file` at the start ("<missing>": there
 // is none), and still does after an answer of Cancel, with which the window
 // stays (its later boxes show it); at the end its text is `saved`, or its
-// bytes still `file`.
-// No other file is left. A failing save's close is answered "try again", then
-// Cancel. The typed "é" fits the ANSI code page: a note saved with it keeps
-// the plain format.
+// bytes still `file`. No other file is left. A failing save's close is
+// answered "try again", then Cancel. The typed "é" fits the ANSI code page: a
+// note saved with it keeps the plain format.
 struct Case {
   const char* name;
   std::string path, file;

@@ -9,43 +9,33 @@
 namespace quillbox {
 namespace {
 
-using test::ReadFileBytes;
-using test::WriteFileBytes;
-using Boxes = std::vector<test::RecordedBox>;
-
 const std::string kNote = EncodeNote({60, 50, 230, 280}, "Buy milk");
-constexpr size_t kAllocationThatFails = 1u << 20;  // far above anything but a big note's text
-const char kNoNote[] = "Quillbox.exe \"\"";
-
-std::string BigNote() {
-  std::string text;
-  while (text.size() < (3u << 20)) text += "a line of a big note\r\n";
-  return EncodeNote({40, 40, 300, 300}, text);
-}
 
 // A note window on no note runs with its boxes answered by `answers`: `path`
-// is loaded, typed into, moved, saved on its own and asked to close. `fault`
-// is set (true) and lifted (false) around the load if `early`, else from
-// after the typing to after the close request. The window stays after an
-// answer of Cancel, the file then as `kept`; at the end the file's text is
-// `saved`, or its bytes still `kept`; no other file is left.
+// is loaded, `typed` into, moved, saved on its own and asked to close. `fault`
+// is set (true) and lifted (false) around the load if `early`, else from after
+// the typing to after the close request. Each box holds the note's path and
+// its part of `said`. The file holds `file` at the start ("<missing>": there
+// is none), and still does after an answer of Cancel, with which the window
+// stays (its later boxes show it); at the end its text is `saved`, or its
+// bytes still `file`. No other file is left. A failing save's close is
+// answered "try again", then Cancel. The typed "é" fits the ANSI code page: a
+// note saved with it keeps the plain format.
 struct Case {
   const char* name;
-  std::string path;
-  std::optional<std::string> content;  // none: no file yet
-  bool early;
+  std::string path, file;
   std::function<void(bool on, HWND edit)> fault;
-  std::string typed;
-  std::deque<int> answers;
-  std::vector<std::string> said;  // a part of each box's text
-  std::string kept;
+  std::vector<std::string> said;
   std::optional<std::string> saved;
+  std::deque<int> answers = {IDYES, IDCANCEL};
+  bool early = false;
+  std::string typed = "\xE9";
 };
 
 void Expect(const Case& row) {
-  if (row.content) WriteFileBytes(row.path, *row.content);
-  const bool stays = std::find(row.answers.begin(), row.answers.end(), IDCANCEL) != row.answers.end();
-  const Boxes boxes = test::RunNote(kNoNote, [&](NoteWindow& window, HWND edit) {
+  SCOPED_TRACE(row.name);
+  if (row.file != "<missing>") test::WriteFileBytes(row.path, row.file);
+  const auto boxes = test::RunNote("Quillbox.exe \"\"", [&](NoteWindow& window, HWND edit) {
     const auto fault = [&](bool early, bool on) { if (row.fault && row.early == early) row.fault(on, edit); };
     fault(true, true);
     if (!row.path.empty()) window.LoadNote(row.path);
@@ -56,57 +46,55 @@ void Expect(const Case& row) {
     window.SaveInBackground();
     ::SendMessageA(window.hwnd(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);  // as the close box does
     fault(false, false);
-    EXPECT_TRUE(!stays || (::IsWindowVisible(window.hwnd()) && ReadFileBytes(row.path) == row.kept)) << row.name;
+    EXPECT_TRUE(!std::ranges::count(row.answers, IDCANCEL) || test::ReadFileBytes(row.path) == row.file);
   }, row.answers);
-  ASSERT_EQ(boxes.size(), row.said.size()) << row.name;
+  ASSERT_EQ(boxes.size(), row.said.size());
   for (size_t box = 0; box < boxes.size(); ++box) {
     EXPECT_NE(boxes[box].text.find(row.said[box]), std::string::npos) << boxes[box].text;
-    EXPECT_TRUE(box > 0 || boxes[0].text.find(row.path) != std::string::npos) << boxes[0].text;
+    EXPECT_NE(boxes[box].text.find(row.path), std::string::npos) << boxes[box].text;
   }
-  EXPECT_EQ(row.saved ? DecodeNote(ReadFileBytes(row.path)).text : ReadFileBytes(row.path), row.saved.value_or(row.kept))
-      << row.name;
-  EXPECT_TRUE(row.path.empty() || test::FilesIn(row.path.substr(0, row.path.rfind('\\'))).size() == 1) << row.name;
+  const std::string file = test::ReadFileBytes(row.path);
+  EXPECT_EQ(row.saved ? DecodeNote(file).text : file, row.saved.value_or(row.file));
+  EXPECT_TRUE(row.path.empty() || test::FilesIn(row.path.substr(0, row.path.rfind('\\'))).size() == 1);
 }
 
 TEST(NoteSafety, NoNoteIsLostOrWrittenUnaskedWhenASaveFailsOrAReadFallsShort) {
   test::TempFolder folder;
-  const std::string note = folder / "a.note", gone = folder / "gone", big = BigNote();
-  const std::string partial = kNote + std::string("\0hidden tail", 12);
-  const std::string theirs = EncodeNote({1, 2, 300, 300}, "restored from a backup, longer");
+  const std::string note = folder / "a.note", theirs = kNote + " and eggs", partial = kNote + '\0' + "hidden tail";
+  const std::string big = EncodeNote({40, 40, 300, 300}, std::string(1u << 20, '\n'));  // 2 MB of empty lines
   std::optional<test::FileHolder> holder;
   const auto held = [&](bool on, HWND) { on ? (void)holder.emplace(note) : holder.reset(); };
-  const auto memory = [](bool on, HWND) { test::failing_allocation_size = on ? kAllocationThatFails : 0; };
+  const auto memory = [](bool on, HWND) { test::failing_allocation_size = on ? 1u << 20 : 0; };
   const auto read_only = [&](bool on, HWND) {
     ::SetFileAttributesA(note.c_str(), on ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
   };
-  const auto changed = [&](bool on, HWND) { if (on) WriteFileBytes(note, theirs); };
-  const std::string cannot = "could not be saved", unread = "when it was opened", other = "changed by another program";
+  // The window reads the note; right after, another program writes its longer version.
+  const auto changed = [&](bool on, HWND) { test::WriteFileBytes(note, on ? kNote : theirs); };
+  const auto made = [&](bool on, HWND) { if (!on) ::CreateDirectoryA((folder / "gone").c_str(), nullptr); };
+  const std::string no = "No: close without", unread = "when it was opened", other = "changed by another program";
   const Case cases[] = {
       // A save that fails: the save on its own says nothing; the close asks
       // with the reason and the closing buttons, and once more on "try
       // again"; Cancel keeps the window and the file; then the close saves.
-      {"held", note, kNote, false, held, "!", {IDYES, IDCANCEL}, {cannot, "No: close without"}, kNote, "Buy milk!"},
-      {"read-only", note, kNote, false, read_only, "!", {IDYES, IDCANCEL},
-       {SystemErrorText(ERROR_ACCESS_DENIED), "No: close without"}, kNote, "Buy milk!"},
-      {"no memory", note, big, false, memory, "!", {IDYES, IDCANCEL},
-       {SystemErrorText(ERROR_NOT_ENOUGH_MEMORY), "No: close without"}, big, DecodeNote(big).text + "!"},
+      {"held", note, kNote, held, {"could not be saved", no}, "Buy milk\xE9"},
+      {"read-only", note, kNote, read_only, {SystemErrorText(ERROR_ACCESS_DENIED), no}, "Buy milk\xE9"},
+      {"no memory", note, big, memory, {SystemErrorText(ERROR_NOT_ENOUGH_MEMORY), no}, DecodeNote(big).text + "\xE9"},
       // A note that cannot be read is reported and never written; typed
       // text is let go only when the user agrees.
-      {"unreadable, held", note, kNote, true, held, "typed", {IDOK, IDCANCEL, IDOK}, {"", unread, unread}, kNote, {}},
-      {"unreadable, too big", note, big, true, memory, "typed", {IDOK, IDCANCEL, IDOK}, {"", unread, unread}, big, {}},
+      {"unreadable, held", note, kNote, held, {"", unread, unread}, {}, {IDOK, IDCANCEL, IDOK}, true},
+      {"unreadable, too big", note, big, memory, {"", unread, unread}, {}, {IDOK, IDCANCEL, IDOK}, true},
       // Another program's change is written over only when the user says so.
-      {"changed, cancel", note, kNote, false, changed, "!", {IDCANCEL, IDNO}, {other, other}, theirs, {}},
-      {"changed, yes", note, kNote, false, changed, "!", {IDYES}, {other}, "", "Buy milk!"},
+      {"changed, cancel", note, theirs, changed, {other, other}, {}, {IDCANCEL, IDNO}, true},
+      {"changed, yes", note, theirs, changed, {other}, "Buy milk\xE9", {IDYES}, true},
       // A note read in part is written only when the user agrees (moving the
-      // window is no reason); typed text with no note file asks.
-      {"read in part, moved", note, partial, false, nullptr, "", {}, {}, partial, {}},
-      {"read in part, typed", note, partial, false, nullptr, "!", {IDCANCEL, IDOK}, {"read only in part", ""}, partial,
-       "Buy milk!"},
-      // The same for a folder that is gone until the close was asked.
-      {"missing folder", gone + "\\a.note", std::nullopt, false,
-       [&](bool on, HWND) { if (!on) ::CreateDirectoryA(gone.c_str(), nullptr); }, "!", {IDYES, IDCANCEL},
-       {SystemErrorText(ERROR_PATH_NOT_FOUND), "No: close without"}, "<missing>", "!"},
-      {"no note file", "", {}, false, nullptr, "typed", {IDCANCEL, IDOK}, {"no note file", ""}, "<missing>", {}},
+      // window is no reason).
+      {"read in part, moved", note, partial, nullptr, {}, {}, {}, false, ""},
+      {"read in part, typed", note, partial, nullptr, {"read only in part", ""}, "Buy milk\xE9", {IDCANCEL, IDOK}},
+      // A save into a folder that is there only once the close was asked
+      // (last: the folder stays).
+      {"no folder", folder / "gone\\a.note", "<missing>", made, {SystemErrorText(ERROR_PATH_NOT_FOUND), no}, "\xE9"},
+      // Typed text with no note file is let go only when the user agrees.
+      {"no note file", "", "<missing>", nullptr, {"no note file", ""}, {}, {IDCANCEL, IDOK}},
   };
   for (const Case& row : cases) Expect(row);
 }
@@ -115,48 +103,43 @@ TEST(NoteSafetyOnDisk, OnAFullDiskTheSaveFailsAndTheNoteKeepsItsOldContent) {
   const char* disk = std::getenv("QUILLBOX_SMALL_DISK");
   if (!disk) GTEST_SKIP() << "needs QUILLBOX_SMALL_DISK (tests/win/on-small-disk.sh)";
   test::TempFolder folder(disk);
-  std::string text;  // more than the disk holds, set as a paste would
-  while (text.size() < 600 * 1024) text += "a line of a long note that fills the small disk\r\n";
-  Expect({"full disk", folder / "a.note", kNote, false,
-          [&](bool on, HWND edit) { ::SetWindowTextA(edit, on ? text.c_str() : "fits"); }, "!", {IDYES, IDCANCEL},
-          {"could not be saved", "No: close without"}, kNote, "fits"});
+  // A note that takes more than half the disk: the save's new copy does not
+  // fit beside it until the text is cut down.
+  const std::string large = EncodeNote({40, 40, 300, 300}, std::string(70 << 10, '\n'));
+  const auto cut = [](bool on, HWND edit) { if (!on) ::SetWindowTextA(edit, "fits"); };
+  Expect({"full disk", folder / "a.note", large, cut, {SystemErrorText(ERROR_DISK_FULL), "No: close without"}, "fits"});
 }
 
-void Key(WORD key, WORD unicode = 0, bool up = false) {
-  INPUT input{INPUT_KEYBOARD, {}};
-  input.ki = {key, unicode, static_cast<DWORD>((unicode ? KEYEVENTF_UNICODE : 0) | (up ? KEYEVENTF_KEYUP : 0)), 0, 0};
-  ::SendInput(1, &input, sizeof input);
-}
+// A key going down (KEYEVENTF_KEYUP: up); with KEYEVENTF_UNICODE, the key of `unicode` on a keyboard that has it.
+INPUT Key(WORD key, DWORD flags = 0, WORD unicode = 0) { return {INPUT_KEYBOARD, {.ki = {key, unicode, flags, 0, 0}}}; }
 
-// Characters the ANSI code page lacks, pasted with Ctrl+V and typed as real
-// keys, are saved in UTF-8 and read back; text that fits keeps the plain
-// format; a UTF-16 note of another editor shows its text and is not rewritten.
+// Characters the ANSI code page lacks, pasted with Ctrl+V and typed as a real
+// key, are saved in UTF-8 and read back; a UTF-16 note of another editor
+// shows its text and is not rewritten.
 TEST(NoteSafety, TextBeyondTheCodePageIsSavedAsUtf8AndReadBack) {
   test::TempFolder folder;
   const std::string note = folder / "a.note";
-  WriteFileBytes(note, kNote);
-  const std::wstring shown = L"Buy milk\r\n\u4E2D\u6587 \U0001F600\u0416";
-  test::RunNote(test::Open(note), [&](NoteWindow& window, HWND edit) {
-    ::SetForegroundWindow(window.hwnd()), ::SetFocus(edit), ::SendMessageW(edit, EM_SETSEL, 8, 8);
-    const std::wstring pasted = shown.substr(8, shown.size() - 9);
+  test::WriteFileBytes(note, EncodeNote({60, 50, 230, 280}, ""));
+  const std::wstring pasted = L"\U0001F600", shown = pasted + L"\u0416";
+  test::RunNote(test::Open(note), [&](NoteWindow&, HWND edit) {
+    ::SetFocus(edit);
     HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, (pasted.size() + 1) * sizeof(wchar_t));
     pasted.copy(static_cast<wchar_t*>(::GlobalLock(memory)), pasted.size());
     ::GlobalUnlock(memory);
     ASSERT_TRUE(::OpenClipboard(nullptr) && ::EmptyClipboard() && ::SetClipboardData(CF_UNICODETEXT, memory));
     ::CloseClipboard();
-    Key(VK_CONTROL), Key('V'), Key('V', 0, true), Key(VK_CONTROL, 0, true), Key(0, L'\u0416'), Key(0, L'\u0416', true);
+    INPUT keys[] = {Key(VK_CONTROL), Key('V'), Key('V', KEYEVENTF_KEYUP), Key(VK_CONTROL, KEYEVENTF_KEYUP),
+                    Key(0, KEYEVENTF_UNICODE, shown.back()), Key(0, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP, shown.back())};
+    ::SendInput(std::size(keys), keys, sizeof(INPUT));
     EXPECT_TRUE(test::PumpUntil([&] { return WindowTextW(edit) == shown; }));
   });
-  EXPECT_EQ(ReadFileBytes(note), EncodeNote({60, 50, 230, 280}, "Buy milk\r\n\xE4\xB8\xAD\xE6\x96\x87 \xF0\x9F\x98\x80\xD0\x96", NoteEncoding::kUtf8));
+  EXPECT_EQ(test::ReadFileBytes(note), EncodeNote({60, 50, 230, 280}, "\xF0\x9F\x98\x80\xD0\x96", NoteEncoding::kUtf8));
   test::RunNote(test::Open(note), [&](NoteWindow&, HWND edit) { EXPECT_TRUE(WindowTextW(edit) == shown); });
-  WriteFileBytes(note, kNote);
-  test::RunNote(test::Open(note), [](NoteWindow&, HWND edit) { test::TypeText(edit, " caf\xE9"); });
-  EXPECT_EQ(ReadFileBytes(note), EncodeNote({60, 50, 230, 280}, "Buy milk caf\xE9"));
   const std::wstring marked = L"\xFEFF" L"1001\r\n1\r\n2\r\n300\r\n300\r\n\u4E2D\u6587";
   const std::string utf16(reinterpret_cast<const char*>(marked.data()), marked.size() * sizeof(wchar_t));
-  WriteFileBytes(note, utf16);
+  test::WriteFileBytes(note, utf16);
   test::RunNote(test::Open(note), [](NoteWindow&, HWND edit) { EXPECT_TRUE(WindowTextW(edit) == L"\u4E2D\u6587"); });
-  EXPECT_EQ(ReadFileBytes(note), utf16);
+  EXPECT_EQ(test::ReadFileBytes(note), utf16);
 }
 
 }  // namespace

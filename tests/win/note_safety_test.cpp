@@ -121,18 +121,22 @@ TEST(NoteSafety, TextBeyondTheCodePageIsSavedAsUtf8AndReadBack) {
   const std::string note = folder / "a.note";
   test::WriteFileBytes(note, EncodeNote({60, 50, 230, 280}, ""));
   const std::wstring pasted = L"\U0001F600", shown = pasted + L"\u0416";
-  test::RunNote(test::Open(note), [&](NoteWindow&, HWND edit) {
-    ::SetFocus(edit);
+  // The keys go through the note window's own message loop, which closes it once they are handled.
+  NoteWindow window(test::Open(note));
+  test::WhenIdle([&] {
+    ::SetFocus(::GetDlgItem(window.hwnd(), IDC_NOTE_TEXT));
     HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, (pasted.size() + 1) * sizeof(wchar_t));
     pasted.copy(static_cast<wchar_t*>(::GlobalLock(memory)), pasted.size());
     ::GlobalUnlock(memory);
-    ASSERT_TRUE(::OpenClipboard(nullptr) && ::EmptyClipboard() && ::SetClipboardData(CF_UNICODETEXT, memory));
+    EXPECT_TRUE(::OpenClipboard(nullptr) && ::EmptyClipboard() && ::SetClipboardData(CF_UNICODETEXT, memory));
     ::CloseClipboard();
     INPUT keys[] = {Key(VK_CONTROL), Key('V'), Key('V', KEYEVENTF_KEYUP), Key(VK_CONTROL, KEYEVENTF_KEYUP),
                     Key(0, KEYEVENTF_UNICODE, shown.back()), Key(0, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP, shown.back())};
     ::SendInput(std::size(keys), keys, sizeof(INPUT));
-    EXPECT_TRUE(test::PumpUntil([&] { return WindowTextW(edit) == shown; }));
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5000, QS_KEY);
+    test::WhenIdle([&] { ::PostMessageA(window.hwnd(), WM_CLOSE, 0, 0); });
   });
+  window.RunModal();
   EXPECT_EQ(test::ReadFileBytes(note), EncodeNote({60, 50, 230, 280}, "\xF0\x9F\x98\x80\xD0\x96", NoteEncoding::kUtf8));
   test::RunNote(test::Open(note), [&](NoteWindow&, HWND edit) { EXPECT_TRUE(WindowTextW(edit) == shown); });
   const std::wstring marked = L"\xFEFF" L"1001\r\n1\r\n2\r\n300\r\n300\r\n\u4E2D\u6587";

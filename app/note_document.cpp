@@ -57,8 +57,18 @@ NoteState NoteDocument::QuickState(int text_length, const NoteGeometry& geometry
   state.must_create = must_create_;
   state.unreadable = unreadable_;
   state.read_in_part = read_in_part_;
+  if (state.has_path && saved_stamp_.exists) {
+    const FileAbsence absence = AbsenceOf(path_);
+    state.deleted = absence.file;
+    state.folder_deleted = absence.folder;
+  }
   state.changed_on_disk = changed_on_disk_ || (state.has_path && StampOf(path_) != saved_stamp_);
   return state;
+}
+
+void NoteDocument::ExpectNoFile() noexcept {
+  saved_stamp_ = FileStamp{};
+  changed_on_disk_ = false;
 }
 
 SaveJob NoteDocument::StartSave(std::wstring text, const NoteGeometry& geometry, bool check_stamp) {

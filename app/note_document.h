@@ -43,6 +43,9 @@ class NoteDocument {
   // The default note, chosen because no note was named: made even untouched.
   void MustCreate() noexcept { must_create_ = true; }
   void TextChanged() noexcept { text_changed_ = true; }
+  // The user chose to write the note anew where another program deleted it:
+  // the next save expects no file there.
+  void ExpectNoFile() noexcept;
   // The window's rectangle as the note's file holds it.
   void SetSavedGeometry(const NoteGeometry& geometry) noexcept { saved_geometry_ = geometry; }
 

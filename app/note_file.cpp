@@ -153,6 +153,18 @@ FileStamp StampOf(const std::string& path) {
   return info ? StampOf(*info) : FileStamp{};
 }
 
+FileAbsence AbsenceOf(const std::string& path) {
+  const auto missing = [](const std::wstring& name) {
+    if (::GetFileAttributesW(name.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+    const DWORD error = ::GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+  };
+  const std::wstring name = SystemName(path);
+  if (!missing(name)) return {};
+  const size_t slash = name.find_last_of(L"\\/");
+  return {true, slash != std::wstring::npos && missing(name.substr(0, slash))};
+}
+
 std::optional<FileIdentity> IdentifyFile(const std::string& path) {
   const std::optional<BY_HANDLE_FILE_INFORMATION> info = FileInformation(path);
   if (!info) return std::nullopt;

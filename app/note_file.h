@@ -26,6 +26,14 @@ struct FileStamp {
 
 FileStamp StampOf(const std::string& path);
 
+// Whether a path names no file because there is none, as opposed to one that
+// cannot be looked at; and whether its folder is gone too.
+struct FileAbsence {
+  bool file = false;
+  bool folder = false;
+};
+FileAbsence AbsenceOf(const std::string& path);
+
 // The file itself, whatever name leads to it (letter case, 8.3 form,
 // relative path, a link): its volume and its index on that volume.
 struct FileIdentity {

@@ -22,15 +22,11 @@ std::string_view GiveUpWords(SaveMoment moment) {
   return "close without saving.";
 }
 
-namespace {
-
 // When the run is ending from outside the window cannot stay, so the box
 // has no Cancel button and must not offer one.
 std::string_view CancelLine(SaveMoment moment) {
   return moment == SaveMoment::kQuitting ? std::string_view() : "\nCancel: keep the note open.";
 }
-
-}  // namespace
 
 std::string FormatText(std::string_view pattern, std::initializer_list<std::string_view> arguments) {
   std::string out;

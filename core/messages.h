@@ -22,6 +22,10 @@ inline constexpr std::string_view kSeekErrorText = "Seek failed on %1";
 inline constexpr std::string_view kOutOfMemoryText =
     "There is not enough memory to do this. Nothing was changed, and the note's file is as it was.";
 
+// When something else fails in the middle of something the user asked for
+// (%1: what failed).
+inline constexpr std::string_view kFailedText = "This could not be done, because of an unexpected error:\n%1";
+
 // Replaces %1 to %9 by the arguments (a missing argument by nothing); "%%"
 // is one '%'; any other '%' stays as it is. The arguments are not scanned
 // again, so a path holding "%2" is shown as it is.
@@ -38,6 +42,10 @@ std::string_view TrimTrailingBreaks(std::string_view text);
 
 // What "No" (or "OK") gives up at `moment`: "close without saving.", ...
 std::string_view GiveUpWords(SaveMoment moment);
+
+// The line that offers to keep the note open, or nothing at `moment`s that
+// cannot (kQuitting).
+std::string_view CancelLine(SaveMoment moment);
 
 // The question shown when the note cannot be saved into `path` for `reason`
 // (the system's text for the error): Yes retries, No goes on without saving,

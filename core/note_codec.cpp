@@ -44,9 +44,14 @@ bool IsFieldSpace(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
 }
 
+struct NumberField {
+  std::int32_t value = 0;
+  bool has_digits = false;
+};
+
 // Reads one number line, or nothing when the content ran out before it.
 // Whatever follows the digits is skipped up to and including the line's LF.
-std::optional<std::int32_t> ReadNumberField(TextModeCursor& cursor) {
+std::optional<NumberField> ReadNumberField(TextModeCursor& cursor) {
   while (!cursor.AtEnd() && cursor.Peek() == '\n') cursor.Advance();
   if (cursor.AtEnd()) return std::nullopt;
 
@@ -60,7 +65,9 @@ std::optional<std::int32_t> ReadNumberField(TextModeCursor& cursor) {
   // stopping there keeps the accumulator far from overflow.
   constexpr std::int64_t kCap = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
   std::int64_t magnitude = 0;
+  bool has_digits = false;
   while (!cursor.AtEnd() && cursor.Peek() >= '0' && cursor.Peek() <= '9') {
+    has_digits = true;
     magnitude = std::min(kCap, magnitude * 10 + (cursor.Peek() - '0'));
     cursor.Advance();
   }
@@ -71,8 +78,9 @@ std::optional<std::int32_t> ReadNumberField(TextModeCursor& cursor) {
   }
 
   const std::int64_t value = negative ? -magnitude : magnitude;
-  return static_cast<std::int32_t>(std::clamp<std::int64_t>(
-      value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+  return NumberField{static_cast<std::int32_t>(std::clamp<std::int64_t>(
+                         value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max())),
+                     has_digits};
 }
 
 // Text-mode reading turns CR LF into LF and the edit control wants CR LF
@@ -255,11 +263,19 @@ DecodedNote DecodeContent(std::string_view file_bytes, bool whole) {
   TextModeCursor cursor(content);
   std::int32_t* const fields[kNumberFieldCount] = {&note.tag, &note.geometry.left, &note.geometry.top,
                                                    &note.geometry.width, &note.geometry.height};
+  // A file this program did not write (a plain text file given the note's
+  // name: its first lines would be taken for the numbers) is read all the
+  // same, but counts as read in part, so that nothing writes over it unasked.
   for (std::int32_t* field : fields) {
-    const std::optional<std::int32_t> value = ReadNumberField(cursor);
-    if (!value) return note;
-    *field = *value;
+    const std::optional<NumberField> value = ReadNumberField(cursor);
+    if (!value) {
+      note.whole = false;
+      return note;
+    }
+    *field = value->value;
+    if (!value->has_digits) note.whole = false;
   }
+  if (note.tag != kNoteFileTag) note.whole = false;
   // The height line may have ended with the content instead of an LF; then
   // position() is the end and the text is empty.
   note.text = RestoreCrLf(content.substr(cursor.position()));

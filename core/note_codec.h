@@ -34,12 +34,15 @@ enum class NoteEncoding {
 inline constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
 struct DecodedNote {
-  std::int32_t tag = 0;       // read, never checked
+  std::int32_t tag = 0;       // read; another tag marks a file this program did not write
   NoteGeometry geometry;
   std::string text;           // CR LF line breaks, as the edit control holds it
   NoteEncoding encoding = NoteEncoding::kAnsi;  // of `text`
   // False when reading stopped before the end of the file (a zero byte, a
-  // Ctrl-Z, broken UTF-8 or UTF-16): writing the text back would lose the rest.
+  // Ctrl-Z, broken UTF-8 or UTF-16), or when the file is not one this program
+  // wrote (its first line is not the tag, or a number line is missing or
+  // holds no digit): writing the text back would lose the rest, or the lines
+  // taken for numbers.
   bool whole = true;
 };
 

@@ -12,6 +12,9 @@ SaveDecision DecideOnGivingUp(const NoteState& state) {
   // default note), never for a window that was merely moved.
   const bool changed = state.text_changed || (state.geometry_changed && state.file_exists);
   if (!changed && !(state.must_create && !state.file_exists)) return {};
+  // Another program deleted the file: there is nothing of theirs to keep,
+  // but nor should the note come back unasked.
+  if (state.deleted) return ask(state.folder_deleted ? SaveQuestion::kSaveFolderDeleted : SaveQuestion::kSaveDeleted);
   // Only the rectangle of a note read in part changed: its file keeps all
   // of its text rather than the window's rectangle.
   if (state.read_in_part) return state.text_changed ? ask(SaveQuestion::kOverwritePartial) : SaveDecision{};
@@ -20,7 +23,7 @@ SaveDecision DecideOnGivingUp(const NoteState& state) {
 }
 
 SaveStep AfterAnswer(SaveQuestion question, SaveAnswer answer) {
-  if (answer == SaveAnswer::kCancel) return SaveStep::kStay;
+  if (answer == SaveAnswer::kCancel || answer == SaveAnswer::kNone) return SaveStep::kStay;
   switch (question) {
     case SaveQuestion::kDropTextWithoutNote:
     case SaveQuestion::kDropTextOfUnreadable:
@@ -28,11 +31,18 @@ SaveStep AfterAnswer(SaveQuestion question, SaveAnswer answer) {
     case SaveQuestion::kOverwritePartial:
     case SaveQuestion::kOverwriteChanged:
     case SaveQuestion::kRetryFailedSave:
+    case SaveQuestion::kSaveDeleted:
+    case SaveQuestion::kSaveFolderDeleted:
       return answer == SaveAnswer::kAccept ? SaveStep::kWrite : SaveStep::kGoOn;
     case SaveQuestion::kNone:
       break;
   }
   return SaveStep::kGoOn;
+}
+
+SaveDecision AfterFailedSave(int failures, SaveMoment moment) {
+  if (failures <= kSaveRetryLimit) return {SaveStep::kAsk, SaveQuestion::kRetryFailedSave};
+  return {moment == SaveMoment::kQuitting ? SaveStep::kGoOn : SaveStep::kStay, SaveQuestion::kNone};
 }
 
 SaveButtons ButtonsFor(SaveQuestion question, SaveMoment moment) {
@@ -45,6 +55,8 @@ SaveButtons ButtonsFor(SaveQuestion question, SaveMoment moment) {
       return can_stay ? SaveButtons::kOkCancel : SaveButtons::kYesNo;
     case SaveQuestion::kOverwriteChanged:
     case SaveQuestion::kRetryFailedSave:
+    case SaveQuestion::kSaveDeleted:
+    case SaveQuestion::kSaveFolderDeleted:
     case SaveQuestion::kNone:
       break;
   }
@@ -57,7 +69,7 @@ std::string SaveQuestionText(SaveQuestion question, SaveMoment moment, std::stri
   switch (question) {
     case SaveQuestion::kDropTextWithoutNote:
       return FormatText("This window has no note file, so the text you typed is not saved.\n\nOK: %1%2",
-                        {GiveUpWords(moment), can_stay ? "\nCancel: keep the note open." : ""});
+                        {GiveUpWords(moment), CancelLine(moment)});
     case SaveQuestion::kDropTextOfUnreadable:
       return UnsavedUnreadableNoteText(path, moment);
     case SaveQuestion::kOverwritePartial:
@@ -70,7 +82,17 @@ std::string SaveQuestionText(SaveQuestion question, SaveMoment moment, std::stri
       return FormatText(
           "The note\n%1\nwas changed by another program after this window read it.\n\n"
           "Yes: save this window's text over it.\nNo: keep the other version; %2%3",
-          {path, GiveUpWords(moment), can_stay ? "\nCancel: keep the note open." : ""});
+          {path, GiveUpWords(moment), CancelLine(moment)});
+    case SaveQuestion::kSaveDeleted:
+      return FormatText(
+          "The note's file\n%1\nwas deleted by another program after this window read it.\n\n"
+          "Yes: save this window's text there again.\nNo: %2%3",
+          {path, GiveUpWords(moment), CancelLine(moment)});
+    case SaveQuestion::kSaveFolderDeleted:
+      return FormatText(
+          "The note's file\n%1\nwas deleted by another program after this window read it, and so was its "
+          "folder.\n\nYes: try to save this window's text there all the same.\nNo: %2%3",
+          {path, GiveUpWords(moment), CancelLine(moment)});
     case SaveQuestion::kRetryFailedSave:
     case SaveQuestion::kNone:
       break;

@@ -21,6 +21,8 @@ struct NoteState {
   bool unreadable = false;        // the file is there but could not be read
   bool read_in_part = false;      // the file could be read only in part
   bool changed_on_disk = false;   // another program changed the file since
+  bool deleted = false;           // the file was there when last loaded or saved, and is gone now
+  bool folder_deleted = false;    // and so is its folder
 };
 
 // The questions a save may ask before going on.
@@ -31,14 +33,17 @@ enum class SaveQuestion {
   kOverwritePartial,      // the file holds more than could be shown: OK writes over it
   kOverwriteChanged,      // another program changed the file: Yes writes, No keeps theirs
   kRetryFailedSave,       // the save failed: Yes retries, No gives the text up
+  kSaveDeleted,           // another program deleted the file: Yes writes it again, No gives the text up
+  kSaveFolderDeleted,     // and its folder: Yes tries to write it there all the same
 };
 
 // The buttons of a question's box. A window that is going whatever the user
 // says (SaveMoment::kQuitting) offers no way to stay.
 enum class SaveButtons { kOk, kOkCancel, kYesNo, kYesNoCancel };
 
-// The user's answer, by position: OK or Yes; No; Cancel.
-enum class SaveAnswer { kAccept, kDecline, kCancel };
+// The user's answer: OK or Yes; No; Cancel; or none, when the box came back
+// without one (it could not be shown, or the run was ended under it).
+enum class SaveAnswer { kAccept, kDecline, kCancel, kNone };
 
 // What comes next.
 enum class SaveStep {
@@ -56,8 +61,17 @@ struct SaveDecision {
 // The first step when the note is given up.
 SaveDecision DecideOnGivingUp(const NoteState& state);
 
-// What an answer to `question` leads to.
+// What an answer to `question` leads to. No answer is never taken for a
+// Yes: the note stays, as with Cancel.
 SaveStep AfterAnswer(SaveQuestion question, SaveAnswer answer);
+
+// How many times in a row a failed save is offered again.
+inline constexpr int kSaveRetryLimit = 5;
+
+// What follows the `failures`-th failed save in a row at `moment`: the offer
+// to try again, up to kSaveRetryLimit times; then the window keeps the note,
+// unless it is going whatever happens (kQuitting).
+SaveDecision AfterFailedSave(int failures, SaveMoment moment);
 
 // The buttons that `question` offers at `moment`.
 SaveButtons ButtonsFor(SaveQuestion question, SaveMoment moment);

@@ -112,4 +112,14 @@ INT_PTR CALLBACK DialogBase::DialogProc(HWND hwnd, UINT message, WPARAM, LPARAM 
   return dialog->OnInitDialog();
 }
 
+HeldQuit::HeldQuit() noexcept {
+  MSG quit{};
+  held_ = ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+  exit_code_ = static_cast<int>(quit.wParam);
+}
+
+HeldQuit::~HeldQuit() {
+  if (held_) ::PostQuitMessage(exit_code_);
+}
+
 }  // namespace quillbox

@@ -62,6 +62,21 @@ class DialogBase : public Window {
   INT_PTR result_ = -1;
 };
 
+// While it lives, a WM_QUIT waiting for this thread is held back and then
+// posted again: a message box shown while a run ends otherwise returns at
+// once, without the user's answer.
+class HeldQuit {
+ public:
+  HeldQuit() noexcept;
+  ~HeldQuit();
+  HeldQuit(const HeldQuit&) = delete;
+  HeldQuit& operator=(const HeldQuit&) = delete;
+
+ private:
+  bool held_ = false;
+  int exit_code_ = 0;
+};
+
 // A dialog class with its own message table (see WithMessageMap).
 template <class T>
 using Dialog = WithMessageMap<T, DialogBase>;

@@ -1,9 +1,12 @@
 #include "framework/window.h"
 
 #include <exception>
+#include <new>
+#include <string>
 #include <utility>
 
 #include "core/messages.h"
+#include "framework/module.h"
 
 namespace quillbox {
 namespace {
@@ -26,6 +29,16 @@ void ShowOutOfMemory(HWND owner) noexcept {
   const std::string_view title = ApplicationTitle(path);
   title.copy(caption, MAX_PATH - 1);
   ::MessageBoxA(owner, kOutOfMemoryText.data(), caption, MB_OK | MB_ICONSTOP);
+}
+
+void ShowFailure(HWND owner, const std::exception* failure) noexcept {
+  if (dynamic_cast<const std::bad_alloc*>(failure)) return ShowOutOfMemory(owner);
+  try {
+    const std::string text = FormatText(kFailedText, {failure ? failure->what() : "an unexpected error."});
+    ShowAppMessage(owner, text, MB_OK | MB_ICONSTOP);
+  } catch (const std::exception&) {
+    ShowOutOfMemory(owner);  // no memory left even to say what failed
+  }
 }
 
 Window::~Window() { Detach(); }
@@ -67,13 +80,17 @@ LRESULT Window::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
   const CurrentMessage outer = std::exchange(current_, CurrentMessage{message, wparam, lparam});
   LRESULT result = 0;
   // No exception may unwind through the system's code that called us. The
-  // handlers keep their state sound when memory runs out; here the user
-  // learns that what they asked for did not happen.
+  // handlers keep their state sound when they fail; here the user learns
+  // what failed and that what they asked for did not happen.
   try {
     if (!OnMessage(message, wparam, lparam, result)) result = Default();
-  } catch (const std::exception&) {
+  } catch (const std::exception& failure) {
     current_ = outer;
-    ShowOutOfMemory(hwnd_);
+    ShowFailure(hwnd_, &failure);
+    return 0;
+  } catch (...) {
+    current_ = outer;
+    ShowFailure(hwnd_, nullptr);
     return 0;
   }
   current_ = outer;

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <exception>
 #include <optional>
 
 namespace quillbox {
@@ -15,6 +16,10 @@ using Handled = std::optional<LRESULT>;
 
 // Tells the user that memory ran out and what they asked for was not done.
 void ShowOutOfMemory(HWND owner) noexcept;
+
+// Tells the user what failed (memory, or what else the failure says) and
+// that what they asked for was not done.
+void ShowFailure(HWND owner, const std::exception* failure) noexcept;
 
 class Window {
  public:

@@ -39,6 +39,7 @@ BOOL NoteWindow::OnInitDialog() {
     ::AppendMenuA(system_menu, MF_STRING, IDM_ABOUTBOX, about);
   }
   HWND edit = Item(IDC_NOTE_TEXT);
+  edit_.Subclass(edit);
   ::SendMessageA(edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(kLeftMargin, kRightMargin));
   // Typing is not held to the edit's default of 32,767 characters: a note
   // takes as much as memory allows.
@@ -95,11 +96,6 @@ Handled NoteWindow::OnActivateOrShow(WPARAM, LPARAM) {
 void NoteWindow::DropFocus() {
   // No control keeps the focus: the text takes typing once clicked into.
   ::SetFocus(nullptr);
-  // The dialog manager selects the whole text of an edit that it gives the
-  // focus to; a later Tab would bring that selection back under the keys.
-  DWORD start = 0, end = 0;
-  ::SendMessageW(edit(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-  if (start != end) ::SendMessageW(edit(), EM_SETSEL, start, start);
 }
 
 Handled NoteWindow::OnActivate(WPARAM state, LPARAM lparam) {
@@ -110,8 +106,7 @@ Handled NoteWindow::OnActivate(WPARAM state, LPARAM lparam) {
 
 Handled NoteWindow::OnSetFocus(WPARAM, LPARAM) {
   // The system gives an activated window the focus, and the dialog manager
-  // would hand it on to the control that had it last, with all its text
-  // selected: one keystroke would then replace the whole note.
+  // would hand it on to the control that had it last.
   DropFocus();
   return 0;
 }

@@ -14,6 +14,7 @@
 #include "core/save_decision.h"
 #include "framework/dialog.h"
 #include "res/resource.h"
+#include "window/note_edit.h"
 
 namespace quillbox {
 
@@ -68,6 +69,8 @@ class NoteWindow : public Dialog<NoteWindow> {
   Handled OnSetFocus(WPARAM wparam, LPARAM lparam);
   Handled OnTimer(WPARAM wparam, LPARAM lparam);
   Handled OnBackgroundSaved(WPARAM wparam, LPARAM lparam);
+  // Closes the window with `result` once the note is safe or given up.
+  void Close(INT_PTR result);
   void OnTextChanged();
   void DropFocus();
 
@@ -84,7 +87,7 @@ class NoteWindow : public Dialog<NoteWindow> {
   void Absorb(const SaveOutcome& outcome);
   // Waits for a background save and takes in its outcome.
   void FinishBackgroundSave();
-  int Ask(SaveQuestion question, SaveMoment moment, DWORD error);
+  SaveAnswer Ask(SaveQuestion question, SaveMoment moment, DWORD error);
   NoteGeometry CurrentGeometry() const;
   // Makes `path` the open note and shows what was read of its file.
   void ShowNote(const std::string& path, NoteFileContent file);
@@ -123,12 +126,16 @@ class NoteWindow : public Dialog<NoteWindow> {
   };
 
   HICON icon_;  // the program's icon; shared, never released
+  NoteEdit edit_;
   std::string command_line_;
   NoteDocument note_;
   bool loading_ = false;  // the window itself is filling the edit
   bool save_again_ = false;  // a change came while a save on its own ran
-  // The note has been saved, or given up by the user, for the end of the run.
+  // The note has been saved, or given up by the user, for the end of the run:
+  // nothing writes it again.
   bool note_given_up_ = false;
+  // The note is being given up (a question about it may be open).
+  bool giving_up_ = false;
 };
 
 }  // namespace quillbox

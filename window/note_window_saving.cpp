@@ -107,6 +107,9 @@ void NoteWindow::Absorb(const SaveOutcome& outcome) {
 }
 
 void NoteWindow::SaveInBackground() {
+  // A note saved for the close, or given up by the user, is never written
+  // again: the window's hiding at the end of the run deactivates it too.
+  if (note_given_up_) return;
   // While a box of ours is open (a question about this very note, say) the
   // window is disabled: try again once it has gone.
   if (!::IsWindowEnabled(hwnd())) {
@@ -159,26 +162,49 @@ void NoteWindow::OnTextChanged() {
   ::SetTimer(hwnd(), kAutosaveTimer, kAutosaveDelayMs, nullptr);
 }
 
-int NoteWindow::Ask(SaveQuestion question, SaveMoment moment, DWORD error) {
+SaveAnswer NoteWindow::Ask(SaveQuestion question, SaveMoment moment, DWORD error) {
   static constexpr UINT kStyles[] = {MB_OK, MB_OKCANCEL, MB_YESNO, MB_YESNOCANCEL};
   const UINT style = kStyles[static_cast<int>(ButtonsFor(question, moment))] | MB_ICONEXCLAMATION;
   const std::string path = note_.path().empty() ? std::string() : FullPath(note_.path());
   const std::string reason = error != ERROR_SUCCESS ? SystemErrorText(error) : std::string();
-  return ShowAppMessage(SaveQuestionText(question, moment, path, reason), style);
+  // The run may be ending by WM_QUIT: held back, the box waits for the user.
+  const HeldQuit quit;
+  switch (ShowAppMessage(SaveQuestionText(question, moment, path, reason), style)) {
+    case IDOK:
+    case IDYES:
+      return SaveAnswer::kAccept;
+    case IDNO:
+      return SaveAnswer::kDecline;
+    case IDCANCEL:
+      return SaveAnswer::kCancel;
+    default:
+      return SaveAnswer::kNone;  // the box could not be shown, or was ended under the user
+  }
 }
 
 bool NoteWindow::SaveBeforeGivingUp(SaveMoment moment) {
+  // Asked again while its question is open (a close that another program
+  // sends to the disabled window, a WM_CLOSE still queued when the run ended
+  // by WM_QUIT), it keeps the note: the first asking decides.
+  if (giving_up_) return false;
+  giving_up_ = true;
+  struct Done {
+    bool& flag;
+    ~Done() { flag = false; }
+  } done{giving_up_};
   FinishBackgroundSave();
   SaveDecision decision = DecideOnGivingUp(StateNow(true));
   bool check_stamp = true;
   DWORD error = note_.background_error();
+  int failures = 0;
   for (;;) {
     SaveStep step = decision.step;
     if (step == SaveStep::kAsk) {
-      const int answer = Ask(decision.question, moment, error);
-      step = AfterAnswer(decision.question, answer == IDCANCEL ? SaveAnswer::kCancel
-                                            : answer == IDNO   ? SaveAnswer::kDecline
-                                                               : SaveAnswer::kAccept);
+      step = AfterAnswer(decision.question, Ask(decision.question, moment, error));
+      const bool deleted = decision.question == SaveQuestion::kSaveDeleted ||
+                           decision.question == SaveQuestion::kSaveFolderDeleted;
+      // Written anew where it was, unless another program puts a file there meanwhile.
+      if (step == SaveStep::kWrite && deleted) note_.ExpectNoFile();
       if (decision.question == SaveQuestion::kOverwriteChanged) check_stamp = false;
     }
     if (step == SaveStep::kGoOn) return true;
@@ -196,7 +222,7 @@ bool NoteWindow::SaveBeforeGivingUp(SaveMoment moment) {
     }
     if (outcome.error == ERROR_SUCCESS) return true;
     error = outcome.error;
-    decision = {SaveStep::kAsk, SaveQuestion::kRetryFailedSave};
+    decision = AfterFailedSave(++failures, moment);
   }
 }
 
@@ -204,18 +230,14 @@ int NoteWindow::ShowAppMessage(const std::string& text, UINT style) {
   return quillbox::ShowAppMessage(hwnd(), text, style);
 }
 
-void NoteWindow::OnOK() {
-  if (SaveBeforeGivingUp(SaveMoment::kClosing)) {
-    note_given_up_ = true;
-    EndModal(IDOK);
-  }
-}
+void NoteWindow::OnOK() { Close(IDOK); }
 
-void NoteWindow::OnCancel() {
-  if (SaveBeforeGivingUp(SaveMoment::kClosing)) {
-    note_given_up_ = true;
-    EndModal(IDCANCEL);
-  }
+void NoteWindow::OnCancel() { Close(IDCANCEL); }
+
+void NoteWindow::Close(INT_PTR result) {
+  if (note_given_up_ || !SaveBeforeGivingUp(SaveMoment::kClosing)) return;
+  note_given_up_ = true;
+  EndModal(result);
 }
 
 BOOL NoteWindow::Destroy() {

@@ -54,12 +54,15 @@ TEST(NoteCodec, DecodesAnyFileAndFlagsPartialReads) {
   const std::string wide = "\xE4\xB8\xAD\r\n\xF0\x9F\x98\x80";
   const std::tuple<std::string, NoteGeometry, std::string, NoteEncoding, bool> cases[] = {
       {"1001\n-1\n2\n3\n4\n\nx\ny\n", {-1, 2, 3, 4}, "\r\nx\r\ny\r\n", kAnsi, true},
-      {"1001\r\n10\r\n20\r\n", {10, 20, 0, 0}, "", kAnsi, true},
+      {"1001\r\n10\r\n20\r\n", {10, 20, 0, 0}, "", kAnsi, false},
       {"1001\r\n1\r\n2\r\n3\r\n4", k1234, "", kAnsi, true},
-      {"1001\n12px\npx\n \t7\n+5\nt", {12, 0, 7, 5}, "t", kAnsi, true},
+      {"1001\n12px\npx\n \t7\n+5\nt", {12, 0, 7, 5}, "t", kAnsi, false},
+      {"1001\n12px\n-0\n \t7\n+5\nt", {12, 0, 7, 5}, "t", kAnsi, true},
+      {"Shopping list\nmilk\neggs\nbread\nbutter\ncheese", {}, "cheese", kAnsi, false},
+      {"1002\n1\n2\n3\n4\nt", k1234, "t", kAnsi, false},
       {"\r\n\r\n1001\r\n\r\n1\r\n\n2\r\n3\r\n4\r\n\r\nt", k1234, "\r\nt", kAnsi, true},
-      {"1\n2147483648\n-2147483649\n18446744073709551617\n-99999999999999999999", {kMax, kMin, kMax, kMin}, "", kAnsi, true},
-      {"\xEF\xBB\xBF" "1\n1\n2\n3\n4\n" + wide, k1234, wide, kUtf8, true},
+      {"1001\n2147483648\n-2147483649\n18446744073709551617\n-99999999999999999999", {kMax, kMin, kMax, kMin}, "", kAnsi, true},
+      {"\xEF\xBB\xBF" "1001\n1\n2\n3\n4\n" + wide, k1234, wide, kUtf8, true},
       {utf16(utf16_text, false), k1234, wide, kUtf8, true},
       {utf16(utf16_text, true), k1234, wide, kUtf8, true},
       {utf16(u"1\n1\n2\n3\n4\nab\xD800", false), k1234, "ab\xEF\xBF\xBD", kUtf8, false},
@@ -67,8 +70,8 @@ TEST(NoteCodec, DecodesAnyFileAndFlagsPartialReads) {
       {"\xEF\xBB\xBF" "1\n1\n2\n3\n4\nab\xC3", k1234, "ab\xC3", kUtf8, false},
       {"1\n1\n2\n3\n4\nab\x1A" "cd", k1234, "ab", kAnsi, false},
       {"1\n1\n2\n3\n4\nab\0cd"s, k1234, "ab", kAnsi, false},
-      {"1\n1\n2\n3\n4\nab\x1A", k1234, "ab", kAnsi, true},
-      {"1\n1\n2\n3\n4\nab\xE9", k1234, "ab\xE9", kAnsi, true},
+      {"1001\n1\n2\n3\n4\nab\x1A", k1234, "ab", kAnsi, true},
+      {"1001\n1\n2\n3\n4\nab\xE9", k1234, "ab\xE9", kAnsi, true},
   };
   for (const auto& [file, geometry, text, encoding, whole] : cases) {
     const DecodedNote note = DecodeNote(file);

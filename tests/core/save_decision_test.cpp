@@ -13,10 +13,12 @@ constexpr SaveStep kWrite = SaveStep::kWrite, kGoOn = SaveStep::kGoOn, kAsk = Sa
 using Q = SaveQuestion;
 
 // A note's state from one letter a flag: Path, Text, typed (Changed), Moved,
-// Gone (the file is missing), must Create, Unreadable, read In part, Disk changed.
+// Gone (the file was missing), must Create, Unreadable, read In part, Disk changed,
+// Removed since (and its Folder too).
 NoteState State(std::string_view flags) {
   const auto has = [&](char flag) { return flags.find(flag) != std::string_view::npos; };
-  return {has('P'), has('T'), has('C'), has('M'), !has('G'), has('X'), has('U'), has('I'), has('D')};
+  return {has('P'), has('T'), has('C'), has('M'), !has('G'), has('X'), has('U'), has('I'), has('D'), has('R'),
+          has('F')};
 }
 
 // Every kind of note that the window may give up, and what happens to it.
@@ -36,6 +38,10 @@ TEST(SaveDecision, GivingANoteUpWritesOnlyWhatChangedAndAsksWhereTextWouldBeLost
       {"PTCG", kWrite, Q::kNone},
       {"PTMG", kGoOn, Q::kNone},                    // a moved window alone makes no file
       {"PTGX", kWrite, Q::kNone},                   // but the default note is made
+      {"PTCR", kAsk, Q::kSaveDeleted},              // deleted by another program: asked, never "changed"
+      {"PTMRF", kAsk, Q::kSaveFolderDeleted},
+      {"PTR", kGoOn, Q::kNone},                     // untouched: stays deleted
+      {"PTCIR", kAsk, Q::kSaveDeleted},             // nothing left of the file to lose
   };
   for (const auto& [flags, step, question] : cases) {
     const SaveDecision decision = DecideOnGivingUp(State(flags));
@@ -54,12 +60,15 @@ TEST(SaveDecision, AnswersAndButtonsFollowTheQuestion) {
       {Q::kOverwritePartial, kWrite, SaveButtons::kOkCancel, SaveButtons::kYesNo},
       {Q::kOverwriteChanged, kWrite, SaveButtons::kYesNoCancel, SaveButtons::kYesNo},
       {Q::kRetryFailedSave, kWrite, SaveButtons::kYesNoCancel, SaveButtons::kYesNo},
+      {Q::kSaveDeleted, kWrite, SaveButtons::kYesNoCancel, SaveButtons::kYesNo},
+      {Q::kSaveFolderDeleted, kWrite, SaveButtons::kYesNoCancel, SaveButtons::kYesNo},
   };
   for (const auto& [question, accept, closing, quitting] : cases) {
     const int q = static_cast<int>(question);
     EXPECT_EQ(AfterAnswer(question, SaveAnswer::kAccept), accept) << q;
     EXPECT_EQ(AfterAnswer(question, SaveAnswer::kDecline), kGoOn) << q;
     EXPECT_EQ(AfterAnswer(question, SaveAnswer::kCancel), SaveStep::kStay) << q;
+    EXPECT_EQ(AfterAnswer(question, SaveAnswer::kNone), SaveStep::kStay) << q;  // a box ended unanswered
     EXPECT_EQ(ButtonsFor(question, SaveMoment::kClosing), closing) << q;
     EXPECT_EQ(ButtonsFor(question, SaveMoment::kQuitting), quitting) << q;
     // The box names the note and says what each button does.
@@ -68,6 +77,22 @@ TEST(SaveDecision, AnswersAndButtonsFollowTheQuestion) {
     EXPECT_NE(text.find(closing == SaveButtons::kOkCancel ? "OK: " : "Yes: "), std::string::npos) << text;
     EXPECT_NE(text.find("Cancel: keep the note open."), std::string::npos) << text;
     EXPECT_EQ(SaveQuestionText(question, SaveMoment::kQuitting, "p").find("Cancel"), std::string::npos) << q;
+  }
+}
+
+// A failed save is offered again a bounded number of times: a box that
+// comes back at once must not loop for ever.
+TEST(SaveDecision, AFailedSaveIsRetriedABoundedNumberOfTimes) {
+  const std::tuple<int, SaveMoment, SaveStep> cases[] = {
+      {1, SaveMoment::kClosing, kAsk},
+      {kSaveRetryLimit, SaveMoment::kQuitting, kAsk},
+      {kSaveRetryLimit + 1, SaveMoment::kClosing, SaveStep::kStay},
+      {kSaveRetryLimit + 1, SaveMoment::kQuitting, kGoOn},
+  };
+  for (const auto& [failures, moment, step] : cases) {
+    const SaveDecision decision = AfterFailedSave(failures, moment);
+    EXPECT_EQ(decision.step, step) << failures;
+    EXPECT_EQ(decision.question, step == kAsk ? Q::kRetryFailedSave : Q::kNone) << failures;
   }
 }
 

@@ -10,6 +10,7 @@ namespace quillbox {
 namespace {
 
 constexpr UINT kEnd = WM_APP + 1, kProbe = WM_APP + 2;  // kEnd ends the run with its wParam
+constexpr UINT kFail = WM_APP + 3;  // its handler throws: a lack of memory for 0, another failure else
 std::vector<std::string> trail;  // who was offered a queued kProbe, and what reached the control's table, in order
 const LRESULT kGrey = reinterpret_cast<LRESULT>(::GetStockObject(GRAY_BRUSH));
 
@@ -38,7 +39,12 @@ class TestDialog : public Dialog<TestDialog> {
   BOOL Destroy() override { return visible_when_destroyed = ::IsWindowVisible(hwnd()), DialogBase::Destroy(); }
   Handled OnNothing(WPARAM, LPARAM) { return std::nullopt; }
   Handled OnEnd(WPARAM code, LPARAM) { return EndModal(static_cast<INT_PTR>(code)), 42; }
-  static constexpr Entry kMessageMap[] = {{WM_CTLCOLORSTATIC, &TestDialog::OnNothing}, {kEnd, &TestDialog::OnEnd}};
+  Handled OnFail(WPARAM kind, LPARAM) {
+    if (kind == 0) throw std::bad_alloc();
+    throw std::runtime_error("the disk ran away");
+  }
+  static constexpr Entry kMessageMap[] = {
+      {WM_CTLCOLORSTATIC, &TestDialog::OnNothing}, {kEnd, &TestDialog::OnEnd}, {kFail, &TestDialog::OnFail}};
 };
 
 // Queued messages are offered to their window, then its parents, until one
@@ -72,6 +78,23 @@ TEST(Dialog, RoutesMessagesInTurnAndEndsItsRunOnEndModalFromAnyThreadOrOnWmQuit)
   EXPECT_EQ(quit.RunModal(), -1);
   MSG message{};
   EXPECT_EQ((::PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE), message.wParam), 5u);
+}
+
+// A handler that fails is reported for what failed: a lack of memory only
+// when memory ran out.
+TEST(Dialog, AFailingHandlerIsReportedForWhatFailed) {
+  TestDialog dialog;
+  test::MessageBoxRecorder recorder;
+  test::WhenIdle([&] {
+    EXPECT_EQ(::SendMessageA(dialog.hwnd(), kFail, 1, 0), 0);
+    EXPECT_EQ(::SendMessageA(dialog.hwnd(), kFail, 0, 0), 0);
+    dialog.EndModal(IDOK);
+  });
+  dialog.RunModal();
+  const auto& boxes = recorder.boxes();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].text, "This could not be done, because of an unexpected error:\nthe disk ran away");
+  EXPECT_EQ(boxes[1].text, kOutOfMemoryText);
 }
 
 struct RecordingTraits {

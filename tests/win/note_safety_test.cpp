@@ -20,7 +20,9 @@ const std::string kNote = EncodeNote({60, 50, 230, 280}, "Buy milk");
 // stays (its later boxes show it); at the end its text is `saved`, or its
 // bytes still `file`. No other file is left. A failing save's close is
 // answered "try again", then Cancel. The typed "é" fits the ANSI code page: a
-// note saved with it keeps the plain format.
+// note saved with it keeps the plain format. With `quit`, the run is ended by
+// a WM_QUIT posted to the thread instead of a close, and the fault is lifted
+// only after the run: the boxes must still wait for their answers.
 struct Case {
   const char* name;
   std::string path, file;
@@ -30,6 +32,7 @@ struct Case {
   std::deque<int> answers = {IDYES, IDCANCEL};
   bool early = false;
   std::string typed = "\xE9";
+  bool quit = false;
 };
 
 void Expect(const Case& row) {
@@ -44,10 +47,19 @@ void Expect(const Case& row) {
     fault(false, true);
     ::MoveWindow(window.hwnd(), 10, 10, 300, 300, TRUE);
     window.SaveInBackground();
+    if (row.quit) {
+      ::PostThreadMessageW(::GetCurrentThreadId(), WM_QUIT, 3, 0);
+      return;
+    }
     ::SendMessageA(window.hwnd(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);  // as the close box does
     fault(false, false);
     EXPECT_TRUE(!std::ranges::count(row.answers, IDCANCEL) || test::ReadFileBytes(row.path) == row.file);
   }, row.answers);
+  if (row.quit) {
+    MSG quit{};
+    EXPECT_TRUE(::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) && quit.wParam == 3);  // passed on
+    if (row.fault) row.fault(false, nullptr);
+  }
   ASSERT_EQ(boxes.size(), row.said.size());
   for (size_t box = 0; box < boxes.size(); ++box) {
     EXPECT_NE(boxes[box].text.find(row.said[box]), std::string::npos) << boxes[box].text;
@@ -55,7 +67,8 @@ void Expect(const Case& row) {
   }
   const std::string file = test::ReadFileBytes(row.path);
   EXPECT_EQ(row.saved ? DecodeNote(file).text : file, row.saved.value_or(row.file));
-  EXPECT_TRUE(row.path.empty() || test::FilesIn(row.path.substr(0, row.path.rfind('\\'))).size() == 1);
+  const size_t files = file == "<missing>" ? 0 : 1;
+  EXPECT_TRUE(row.path.empty() || test::FilesIn(row.path.substr(0, row.path.rfind('\\'))).size() == files);
 }
 
 TEST(NoteSafety, NoNoteIsLostOrWrittenUnaskedWhenASaveFailsOrAReadFallsShort) {
@@ -71,6 +84,13 @@ TEST(NoteSafety, NoNoteIsLostOrWrittenUnaskedWhenASaveFailsOrAReadFallsShort) {
   // The window reads the note; right after, another program writes its longer version.
   const auto changed = [&](bool on, HWND) { test::WriteFileBytes(note, on ? kNote : theirs); };
   const auto made = [&](bool on, HWND) { if (!on) ::CreateDirectoryA((folder / "gone").c_str(), nullptr); };
+  // Another program deletes the note (and its folder) once the window has read it.
+  const auto deleted = [&](bool on, HWND) { if (!on) ::DeleteFileA(note.c_str()); };
+  const std::string in_sub = folder / "sub\\a.note";
+  const auto folder_deleted = [&](bool on, HWND) {
+    on ? (void)(std::filesystem::create_directory(folder / "sub"), test::WriteFileBytes(in_sub, kNote))
+       : (void)std::filesystem::remove_all(folder / "sub");
+  };
   const std::string no = "No: close without", unread = "when it was opened", other = "changed by another program";
   const Case cases[] = {
       // A save that fails: the save on its own says nothing; the close asks
@@ -78,6 +98,13 @@ TEST(NoteSafety, NoNoteIsLostOrWrittenUnaskedWhenASaveFailsOrAReadFallsShort) {
       // again"; Cancel keeps the window and the file; then the close saves.
       {"held", note, kNote, held, {"could not be saved", no}, "Buy milk\xE9"},
       {"read-only", note, kNote, read_only, {SystemErrorText(ERROR_ACCESS_DENIED), no}, "Buy milk\xE9"},
+      // A save declined is never written later: not when the window hides at
+      // the end of the run (which deactivates it), nor once the file is free.
+      {"held, declined", note, kNote, held, {"could not be saved"}, {}, {IDNO}},
+      // A run ended by WM_QUIT: the boxes still ask, the failed save is
+      // offered again a bounded number of times (the default answer is Yes).
+      {"read-only, quit", note, kNote, read_only, std::vector<std::string>(kSaveRetryLimit, no), {}, {}, false,
+       "\xE9", true},
       {"no memory", note, big, memory, {SystemErrorText(ERROR_NOT_ENOUGH_MEMORY), no}, DecodeNote(big).text + "\xE9"},
       // A note that cannot be read is reported and never written; typed
       // text is let go only when the user agrees.
@@ -86,10 +113,20 @@ TEST(NoteSafety, NoNoteIsLostOrWrittenUnaskedWhenASaveFailsOrAReadFallsShort) {
       // Another program's change is written over only when the user says so.
       {"changed, cancel", note, theirs, changed, {other, other}, {}, {IDCANCEL, IDNO}, true},
       {"changed, yes", note, theirs, changed, {other}, "Buy milk\xE9", {IDYES}, true},
+      {"changed, quit", note, theirs, changed, {other}, {}, {IDNO}, true, "\xE9", true},
+      // A note deleted by another program is said to be gone, and written
+      // there again on Yes; where its folder is gone too, the failure is told.
+      {"deleted", note, kNote, deleted, {"was deleted by another program"}, "Buy milk\xE9", {IDYES}, true},
+      {"folder deleted", in_sub, "<missing>", folder_deleted,
+       {"and so was its folder", SystemErrorText(ERROR_PATH_NOT_FOUND)}, {}, {IDYES, IDNO}, true},
       // A note read in part is written only when the user agrees (moving the
       // window is no reason).
       {"read in part, moved", note, partial, nullptr, {}, {}, {}, false, ""},
       {"read in part, typed", note, partial, nullptr, {"read only in part", ""}, "Buy milk\xE9", {IDCANCEL, IDOK}},
+      {"read in part, quit", note, partial, nullptr, {"read only in part"}, {}, {IDNO}, false, "\xE9", true},
+      // A plain text file given the note's name: its first lines are not numbers to write over.
+      {"not a note", note, "Shopping list\r\nmilk\r\neggs\r\nbread\r\nbutter\r\ncheese", nullptr,
+       {"read only in part", ""}, "cheese\xE9", {IDCANCEL, IDOK}},
       // A save into a folder that is there only once the close was asked
       // (last: the folder stays).
       {"no folder", folder / "gone\\a.note", "<missing>", made, {SystemErrorText(ERROR_PATH_NOT_FOUND), no}, "\xE9"},
@@ -144,6 +181,45 @@ TEST(NoteSafety, TextBeyondTheCodePageIsSavedAsUtf8AndReadBack) {
   test::WriteFileBytes(note, utf16);
   test::RunNote(test::Open(note), [](NoteWindow&, HWND edit) { EXPECT_TRUE(WindowTextW(edit) == L"\u4E2D\u6587"); });
   EXPECT_EQ(test::ReadFileBytes(note), utf16);
+}
+
+// Tab, Ctrl+Tab and Shift+Tab pressed in the text go through the window's
+// own loop and the dialog manager and insert a tab at the caret: none
+// selects the text for the next key to replace. Escape still closes.
+TEST(NoteSafety, TabKeysInsertTabsAndEscapeClosesTheWindow) {
+  test::TempFolder folder;
+  const std::string note = folder / "a.note";
+  test::WriteFileBytes(note, EncodeNote({60, 50, 230, 280}, "Buy milk"));
+  static HWND escape_missed = nullptr;  // the window, closed by the test after 10 s if Escape did not
+  NoteWindow window(test::Open(note));
+  UINT_PTR fallback = 0;
+  test::WhenIdle([&] {
+    HWND edit = ::GetDlgItem(window.hwnd(), IDC_NOTE_TEXT);
+    ::SetFocus(edit);  // as a click into the text does
+    ::SendMessageW(edit, EM_SETSEL, 3, 3);
+    const auto press = [](WORD key) { return std::vector<INPUT>{Key(key), Key(key, KEYEVENTF_KEYUP)}; };
+    const auto with = [&](WORD modifier, WORD key) {
+      std::vector<INPUT> keys = press(key);
+      keys.insert(keys.begin(), Key(modifier));
+      keys.push_back(Key(modifier, KEYEVENTF_KEYUP));
+      return keys;
+    };
+    std::vector<INPUT> keys;
+    for (const auto& part : {press(VK_TAB), press('X'), with(VK_CONTROL, VK_TAB), press('Y'), with(VK_SHIFT, VK_TAB),
+                             press('Z'), press(VK_ESCAPE)}) {
+      keys.insert(keys.end(), part.begin(), part.end());
+    }
+    ::SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
+    escape_missed = nullptr;
+    fallback = ::SetTimer(nullptr, 0, 10000, [](HWND, UINT, UINT_PTR, DWORD) {
+      escape_missed = ::FindWindowA("#32770", "a");
+      ::PostMessageA(escape_missed, WM_CLOSE, 0, 0);
+    });
+  });
+  window.RunModal();
+  ::KillTimer(nullptr, fallback);
+  EXPECT_EQ(escape_missed, nullptr) << "Escape did not close the window";
+  EXPECT_EQ(DecodeNote(test::ReadFileBytes(note)).text, "Buy\tx\ty\tz milk");
 }
 
 }  // namespace

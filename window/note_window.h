@@ -131,9 +131,10 @@ class NoteWindow : public Dialog<NoteWindow> {
   NoteDocument note_;
   bool loading_ = false;  // the window itself is filling the edit
   bool save_again_ = false;  // a change came while a save on its own ran
-  // The note has been saved, or given up by the user, for the end of the run:
-  // nothing writes it again.
+  // The note has been saved, or given up by the user, for the end of the run.
   bool note_given_up_ = false;
+  // The window is going with its note saved or given up: nothing writes it again.
+  bool closed_ = false;
   // The note is being given up (a question about it may be open).
   bool giving_up_ = false;
 };

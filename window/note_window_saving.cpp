@@ -109,7 +109,7 @@ void NoteWindow::Absorb(const SaveOutcome& outcome) {
 void NoteWindow::SaveInBackground() {
   // A note saved for the close, or given up by the user, is never written
   // again: the window's hiding at the end of the run deactivates it too.
-  if (note_given_up_) return;
+  if (closed_) return;
   // While a box of ours is open (a question about this very note, say) the
   // window is disabled: try again once it has gone.
   if (!::IsWindowEnabled(hwnd())) {
@@ -169,7 +169,12 @@ SaveAnswer NoteWindow::Ask(SaveQuestion question, SaveMoment moment, DWORD error
   const std::string reason = error != ERROR_SUCCESS ? SystemErrorText(error) : std::string();
   // The run may be ending by WM_QUIT: held back, the box waits for the user.
   const HeldQuit quit;
-  switch (ShowAppMessage(SaveQuestionText(question, moment, path, reason), style)) {
+  const int answer = ShowAppMessage(SaveQuestionText(question, moment, path, reason), style);
+  // A WM_QUIT that comes while the box is up ends it with whatever the
+  // system makes of that (IDOK, under Wine), and leaves the quit for the run.
+  MSG pending{};
+  if (::PeekMessageW(&pending, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) return SaveAnswer::kNone;
+  switch (answer) {
     case IDOK:
     case IDYES:
       return SaveAnswer::kAccept;
@@ -178,7 +183,7 @@ SaveAnswer NoteWindow::Ask(SaveQuestion question, SaveMoment moment, DWORD error
     case IDCANCEL:
       return SaveAnswer::kCancel;
     default:
-      return SaveAnswer::kNone;  // the box could not be shown, or was ended under the user
+      return SaveAnswer::kNone;  // the box could not be shown
   }
 }
 
@@ -235,8 +240,8 @@ void NoteWindow::OnOK() { Close(IDOK); }
 void NoteWindow::OnCancel() { Close(IDCANCEL); }
 
 void NoteWindow::Close(INT_PTR result) {
-  if (note_given_up_ || !SaveBeforeGivingUp(SaveMoment::kClosing)) return;
-  note_given_up_ = true;
+  if (closed_ || !SaveBeforeGivingUp(SaveMoment::kClosing)) return;
+  note_given_up_ = closed_ = true;
   EndModal(result);
 }
 
@@ -244,7 +249,7 @@ BOOL NoteWindow::Destroy() {
   // Closing has made the note safe already; this catches the run ending
   // otherwise (WM_QUIT), when the window cannot stay.
   if (!note_given_up_) SaveBeforeGivingUp(SaveMoment::kQuitting);
-  note_given_up_ = true;
+  note_given_up_ = closed_ = true;
   MarkShowing(hwnd(), std::nullopt);
   return DialogBase::Destroy();
 }
@@ -267,7 +272,7 @@ Handled NoteWindow::OnEndSession(WPARAM ending, LPARAM) {
       Absorb(SaveNoteNow(note_.StartSave(WindowTextW(edit()), CurrentGeometry(), true)));
     }
   }
-  note_given_up_ = true;
+  note_given_up_ = closed_ = true;
   EndModal(IDCANCEL);
   return 0;
 }

@@ -38,9 +38,12 @@ struct RecordedBox { std::string caption, text; };
 
 // While it lives, every message box that this thread opens is recorded and
 // answered at once: with the next queued answer, else its default button.
+// `when_waiting`: only once the box waits, as a user answers, so that a
+// WM_QUIT waiting for the thread, which comes before a timer, reaches it first.
 class MessageBoxRecorder {
  public:
-  explicit MessageBoxRecorder(std::deque<int> answers = {}) : answers_(std::move(answers)) {
+  explicit MessageBoxRecorder(std::deque<int> answers = {}, bool when_waiting = false)
+      : answers_(std::move(answers)), when_waiting_(when_waiting) {
     current_ = this;
     hook_.reset(::SetWindowsHookExA(WH_CBT, &Hook, nullptr, ::GetCurrentThreadId()));
   }
@@ -59,15 +62,25 @@ class MessageBoxRecorder {
       self->boxes_.push_back({WindowText(box), WindowText(::GetDlgItem(box, 0xFFFF))});
       int answer = LOWORD(::SendMessageA(box, DM_GETDEFID, 0, 0));
       if (!self->answers_.empty()) answer = self->answers_.front(), self->answers_.pop_front();
-      const LPARAM button = reinterpret_cast<LPARAM>(::GetDlgItem(box, answer));
-      ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), button);
+      if (self->when_waiting_) {
+        ::SetTimer(box, static_cast<UINT_PTR>(answer), 0, &Answer);
+      } else {
+        Answer(box, 0, 0, static_cast<DWORD>(answer));
+      }
     }
     return ::CallNextHookEx(nullptr, code, wparam, lparam);
+  }
+  // As a timer: the answer is the timer's id.
+  static void CALLBACK Answer(HWND box, UINT, UINT_PTR timer, DWORD answer) {
+    if (timer) ::KillTimer(box, timer);
+    const int id = static_cast<int>(timer ? timer : answer);
+    ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(box, id)));
   }
 
   static thread_local inline MessageBoxRecorder* current_ = nullptr;
   UniqueHook hook_;
   std::deque<int> answers_;
+  bool when_waiting_;
   std::vector<RecordedBox> boxes_;
 };
 
@@ -206,11 +219,12 @@ inline void Drop(HWND window, const std::vector<std::string>& files) {
 // The command line that opens `path`, quoted.
 inline std::string Open(const std::string& path) { return "Quillbox.exe \"" + path + "\""; }
 
-// Runs the note window of `command`, its boxes answered with `answers`: `act`
+// Runs the note window of `command`, its boxes answered with `answers` (once
+// they wait, with `answer_when_waiting`): `act`
 // runs once it shows, then the window is asked to close. The boxes it showed.
 inline std::vector<RecordedBox> RunNote(const std::string& command, const std::function<void(NoteWindow&, HWND)>& act,
-                                        std::deque<int> answers = {}) {
-  MessageBoxRecorder boxes(std::move(answers));
+                                        std::deque<int> answers = {}, bool answer_when_waiting = false) {
+  MessageBoxRecorder boxes(std::move(answers), answer_when_waiting);
   NoteWindow window(command);
   RunWhileOpen(window, [&] { act(window, ::GetDlgItem(window.hwnd(), IDC_NOTE_TEXT)); });
   return boxes.boxes();

@@ -97,20 +97,56 @@ std::wstring FinalName(const std::wstring& name) {
   }
 }
 
-// Gives the temporary file the note's owner and access list, as far as the
-// system lets this user: the new file would otherwise take the folder's
-// defaults. Making another user the owner needs a privilege that the access
-// list does not, so the list is tried alone when both fail.
-void CopySecurity(const std::wstring& from, const std::wstring& to) {
+// A function that `module` exports, nullptr where it does not. The cast goes
+// through the plain function type, which any other converts to and back.
+template <typename Function>
+Function Exported(const wchar_t* module, const char* name) {
+  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleW(module), name)));
+}
+
+// The name Wine's Unix side knows a file by (UTF-8); empty where it has none.
+std::string UnixName(const std::wstring& name) {
+  const auto to_unix = Exported<char*(__cdecl*)(const wchar_t*)>(L"kernel32.dll", "wine_get_unix_file_name");
+  char* unix_name = to_unix ? to_unix(name.c_str()) : nullptr;
+  if (!unix_name) return {};
+  std::string result(unix_name);
+  ::HeapFree(::GetProcessHeap(), 0, unix_name);
+  return result;
+}
+
+// Gives the temporary file the note's permissions; false where it cannot.
+//
+// On Windows these are the note's owner and access list, as far as the system
+// lets this user: the new file would otherwise take the folder's defaults.
+// Making another user the owner needs a privilege that the access list does
+// not, so the list is tried alone when both fail.
+//
+// Under Wine the access list is only a view of the file's Unix mode, and a
+// lossy one: group bits do not show, reading implies executing, and setting a
+// list gives the group the owner's bits. Setting the note's list on the new
+// file would turn a 600 note into 770 and a 644 one into 775. There the Unix
+// chmod copies the mode itself, through Wine's call that runs a Unix program
+// and waits for it.
+bool CopySecurity(const std::wstring& from, const std::wstring& to) {
+  if (::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version")) {
+    const auto spawn = Exported<LONG(__cdecl*)(char* const* argv, int wait)>(L"ntdll.dll", "__wine_unix_spawnvp");
+    const std::string note = UnixName(from);
+    std::string reference = "--reference=" + note, target = UnixName(to);
+    if (!spawn || note.empty() || target.empty()) return false;
+    char chmod[] = "chmod", end_of_options[] = "--";
+    char* const argv[] = {chmod, reference.data(), end_of_options, target.data(), nullptr};
+    return spawn(argv, TRUE) == 0;  // the program's exit code once it has ended
+  }
   constexpr SECURITY_INFORMATION kParts = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
   DWORD needed = 0;
   ::GetFileSecurityW(from.c_str(), kParts, nullptr, 0, &needed);
-  if (needed == 0) return;
+  if (needed == 0) return true;
   std::vector<BYTE> descriptor(needed);
-  if (!::GetFileSecurityW(from.c_str(), kParts, descriptor.data(), needed, &needed)) return;
+  if (!::GetFileSecurityW(from.c_str(), kParts, descriptor.data(), needed, &needed)) return true;
   if (!::SetFileSecurityW(to.c_str(), kParts, descriptor.data())) {
     ::SetFileSecurityW(to.c_str(), DACL_SECURITY_INFORMATION, descriptor.data());
   }
+  return true;
 }
 
 // Writes the note over itself, as a plain save does: not safe against a
@@ -291,7 +327,11 @@ DWORD WriteNoteFile(const std::string& path, std::string_view bytes) {
   }
   // The attributes first: the note's access list may not let this user set them.
   if (error == ERROR_SUCCESS && !::SetFileAttributesW(temporary.c_str(), attributes)) error = LastError();
-  if (error == ERROR_SUCCESS && existing != INVALID_FILE_ATTRIBUTES) CopySecurity(target_name, temporary);
+  if (error == ERROR_SUCCESS && existing != INVALID_FILE_ATTRIBUTES && !CopySecurity(target_name, temporary)) {
+    // Only the note itself still has the permissions that could not be copied.
+    ::DeleteFileW(temporary.c_str());
+    return WriteInPlace(target_name, bytes);
+  }
   if (error == ERROR_SUCCESS &&
       !::MoveFileExW(temporary.c_str(), target_name.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     error = LastError();

@@ -14,10 +14,21 @@
 //                  program's save box) until the process has ended
 //       peak_kb    the process's peak working set, read while it ran
 //     and checks that FILE ends with the typed character afterwards.
-//   note_driver edit-and-close CAPTION LENGTH
+//   note_driver edit-and-close CAPTION LENGTH [now]
 //     Waits for a visible window titled CAPTION whose edit holds LENGTH
 //     characters, types one character at the end, prints "closing", asks
-//     the window to close, and ends.
+//     the window to close, and ends. With "now" it waits until the window
+//     has handled the request (the close button's click is over).
+//   note_driver wait-shown CAPTION LENGTH
+//     Waits for a visible window titled CAPTION whose edit holds LENGTH
+//     characters.
+//   note_driver count CAPTION
+//     Prints how many visible note windows are titled CAPTION.
+//   note_driver answer-box yes|no|cancel|none
+//     Waits (up to 20 s) for a message box of any process, prints its text
+//     on one line, and presses the button (none: leaves it open).
+//   note_driver hold FILE MS
+//     Holds FILE open with no sharing, as another program would, for MS.
 // Exit code 0 on success; otherwise a line on standard error says why.
 #include <windows.h>
 #include <psapi.h>
@@ -192,7 +203,7 @@ int Measure(const char* program, const char* file, LRESULT length) {
   return 0;
 }
 
-int EditAndClose(const char* caption, LRESULT length) {
+int EditAndClose(const char* caption, LRESULT length, bool now) {
   HWND window = WaitShown(0, caption, length, nullptr);
   if (!window) return Fail("no such window with the whole text");
   HWND edit = EditOf(window);
@@ -201,7 +212,51 @@ int EditAndClose(const char* caption, LRESULT length) {
   if (Send(edit, WM_GETTEXTLENGTH) != length + 1) return Fail("the keystroke did not reach the text");
   std::printf("closing\n");
   std::fflush(stdout);
-  ::PostMessageA(window, WM_CLOSE, 0, 0);
+  if (now) {
+    Send(window, WM_CLOSE);
+  } else {
+    ::PostMessageA(window, WM_CLOSE, 0, 0);
+  }
+  return 0;
+}
+
+int Count(const char* caption) {
+  struct Counting {
+    const char* caption;
+    int found = 0;
+  } counting{caption};
+  ::EnumWindows([](HWND window, LPARAM data) {
+    auto* counting = reinterpret_cast<Counting*>(data);
+    if (::IsWindowVisible(window) && EditOf(window) && Caption(window) == counting->caption) ++counting->found;
+    return TRUE;
+  }, reinterpret_cast<LPARAM>(&counting));
+  std::printf("%d\n", counting.found);
+  return 0;
+}
+
+int AnswerBox(const std::string& answer) {
+  const int button = answer == "yes" ? IDYES : answer == "no" ? IDNO : answer == "cancel" ? IDCANCEL : 0;
+  for (const double deadline = Now() + 20000; Now() < deadline; ::Sleep(5)) {
+    HWND box = FindTopLevel({0, nullptr, true, nullptr});
+    if (!box) continue;
+    std::string text(4096, '\0');
+    text.resize(static_cast<size_t>(::GetDlgItemTextA(box, 0xFFFF, text.data(), 4096)));
+    for (char& c : text) c = c == '\n' || c == '\r' ? ' ' : c;
+    std::printf("%s\n", text.c_str());
+    std::fflush(stdout);
+    if (button) ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(box, button)));
+    return 0;
+  }
+  return Fail("no message box came");
+}
+
+int Hold(const char* file, DWORD ms) {
+  HANDLE held = ::CreateFileA(file, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (held == INVALID_HANDLE_VALUE) return Fail("cannot hold the file");
+  std::printf("held\n");
+  std::fflush(stdout);
+  ::Sleep(ms);
+  ::CloseHandle(held);
   return 0;
 }
 
@@ -210,7 +265,15 @@ int EditAndClose(const char* caption, LRESULT length) {
 int main(int argc, char** argv) {
   const std::string verb = argc > 1 ? argv[1] : "";
   if (verb == "measure" && argc == 5) return Measure(argv[2], argv[3], std::atol(argv[4]));
-  if (verb == "edit-and-close" && argc == 4) return EditAndClose(argv[2], std::atol(argv[3]));
+  if (verb == "edit-and-close" && (argc == 4 || argc == 5)) {
+    return EditAndClose(argv[2], std::atol(argv[3]), argc == 5 && std::string(argv[4]) == "now");
+  }
+  if (verb == "count" && argc == 3) return Count(argv[2]);
+  if (verb == "wait-shown" && argc == 4) {
+    return WaitShown(0, argv[2], std::atol(argv[3]), nullptr) ? 0 : Fail("no such window with the whole text");
+  }
+  if (verb == "answer-box" && argc == 3) return AnswerBox(argv[2]);
+  if (verb == "hold" && argc == 4) return Hold(argv[2], static_cast<DWORD>(std::atol(argv[3])));
   std::fprintf(stderr, "usage: note_driver measure PROGRAM FILE LENGTH | edit-and-close CAPTION LENGTH\n");
   return 2;
 }

@@ -77,6 +77,7 @@ TEST(NoteSafety, NoNoteIsLostOrWrittenUnaskedWhenASaveFailsOrAReadFallsShort) {
       // with the reason and the closing buttons, and once more on "try
       // again"; Cancel keeps the window and the file; then the close saves.
       {"held", note, kNote, held, {"could not be saved", no}, "Buy milk\xE9"},
+      {"held, no", note, kNote, held, {no}, {}, {IDNO}},
       {"read-only", note, kNote, read_only, {SystemErrorText(ERROR_ACCESS_DENIED), no}, "Buy milk\xE9"},
       {"no memory", note, big, memory, {SystemErrorText(ERROR_NOT_ENOUGH_MEMORY), no}, DecodeNote(big).text + "\xE9"},
       // A note that cannot be read is reported and never written; typed

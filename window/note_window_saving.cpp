@@ -107,6 +107,9 @@ void NoteWindow::Absorb(const SaveOutcome& outcome) {
 }
 
 void NoteWindow::SaveInBackground() {
+  // A note given up stays as the close left it: hiding the closing window
+  // deactivates it, and a "No, close without saving" means no save.
+  if (note_given_up_) return;
   // While a box of ours is open (a question about this very note, say) the
   // window is disabled: try again once it has gone.
   if (!::IsWindowEnabled(hwnd())) {
@@ -204,7 +207,28 @@ int NoteWindow::ShowAppMessage(const std::string& text, UINT style) {
   return quillbox::ShowAppMessage(hwnd(), text, style);
 }
 
+NoteWindow::Closing::Closing(NoteWindow& window) : window_(window) {
+  window_.closing_ = true;
+  MarkClosing(window_.hwnd(), true);
+}
+
+NoteWindow::Closing::~Closing() {
+  if (window_.note_given_up_) return;
+  window_.closing_ = false;
+  MarkClosing(window_.hwnd(), false);
+}
+
+bool NoteWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
+  // A start of this note hands it over: taken unless this window is closing.
+  if (message == TakeNoteMessage()) {
+    result = closing_ ? 0 : kTaken;
+    return true;
+  }
+  return Dialog<NoteWindow>::OnMessage(message, wparam, lparam, result);
+}
+
 void NoteWindow::OnOK() {
+  const Closing closing = AnnounceClosing();
   if (SaveBeforeGivingUp(SaveMoment::kClosing)) {
     note_given_up_ = true;
     EndModal(IDOK);
@@ -212,6 +236,7 @@ void NoteWindow::OnOK() {
 }
 
 void NoteWindow::OnCancel() {
+  const Closing closing = AnnounceClosing();
   if (SaveBeforeGivingUp(SaveMoment::kClosing)) {
     note_given_up_ = true;
     EndModal(IDCANCEL);
@@ -219,6 +244,7 @@ void NoteWindow::OnCancel() {
 }
 
 BOOL NoteWindow::Destroy() {
+  const Closing closing = AnnounceClosing();
   // Closing has made the note safe already; this catches the run ending
   // otherwise (WM_QUIT), when the window cannot stay.
   if (!note_given_up_) SaveBeforeGivingUp(SaveMoment::kQuitting);
@@ -234,6 +260,7 @@ Handled NoteWindow::OnQueryEndSession(WPARAM, LPARAM) {
 }
 
 Handled NoteWindow::OnEndSession(WPARAM ending, LPARAM) {
+  const Closing closing = AnnounceClosing();
   if (!ending) {
     note_given_up_ = false;  // the session goes on; the next close saves again
     return 0;

@@ -293,6 +293,7 @@ NoteFileContent ReadNoteFile(const std::string& path) {
 }
 
 DWORD WriteNoteFile(const std::string& path, std::string_view bytes, NoteWrite* write) {
+  constexpr int kRenameTries = 20;
   NoteWrite plain;
   NoteWrite& note = write ? *write : plain;
   note.changed_on_disk = false;
@@ -348,12 +349,24 @@ DWORD WriteNoteFile(const std::string& path, std::string_view bytes, NoteWrite* 
   if (error == ERROR_SUCCESS && existing != INVALID_FILE_ATTRIBUTES) CopySecurity(target_name, temporary);
   bool replaced = false;
   // Another program's change is looked for right before the rename, so that
-  // none can land unseen between the look and the replace.
+  // none can land unseen between the look and the replace. The file is let go
+  // of at once: until then, no one else may open the note.
   const auto replace = [&] {
     if (changed()) return false;
-    replaced = RenameThrough(file.get(), target_name);
-    if (!replaced) error = LastError();
-    return replaced;
+    // A note that is open cannot be replaced; another save's or a reader's
+    // look at it holds it for a moment only.
+    for (int tries = 1; !(replaced = RenameThrough(file.get(), target_name)) && tries < kRenameTries; ++tries) {
+      const DWORD failure = ::GetLastError();
+      if (failure != ERROR_ACCESS_DENIED && failure != ERROR_SHARING_VIOLATION) break;
+      ::Sleep(5);
+    }
+    if (!replaced) {
+      error = LastError();
+      return false;
+    }
+    // Closing can report a failed delayed write (a full network share).
+    if (!::CloseHandle(file.release())) error = LastError();
+    return true;
   };
   if (error == ERROR_SUCCESS) {
     if (note.around_replace) {
@@ -365,15 +378,11 @@ DWORD WriteNoteFile(const std::string& path, std::string_view bytes, NoteWrite* 
   }
   if (replaced) {
     note.stamp = StampOf(info);
-    // The rename on its way to the disk, as MOVEFILE_WRITE_THROUGH would send it.
-    ::FlushFileBuffers(file.get());
   } else {
     // Removed through the handle that made it: no name is looked up again.
     FILE_DISPOSITION_INFO disposition{TRUE};
     ::SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition, sizeof disposition);
   }
-  // Closing can report a failed delayed write (a full network share).
-  if (!::CloseHandle(file.release()) && error == ERROR_SUCCESS) error = LastError();
   return error;
 }
 

@@ -81,7 +81,10 @@ TEST(Program, OfTwoStartsAtOnceOneOpensTheNoteAndAStartWaitsForItsClosingWindow)
   test::TempFolder folder;
   const std::string note = folder / "Race.note";
   const std::string built = std::filesystem::path(ModulePath()).replace_filename("../../app/Quillbox.exe").string();
-  test::WriteFileBytes(note, EncodeNote({0, 0, 400, 300}, "a"));
+  // Large enough that a start takes a while from its look to its window.
+  std::string filler;
+  while (filler.size() < 1'000'000) filler += "\r\n" + std::string(60, 'f');
+  test::WriteFileBytes(note, EncodeNote({0, 0, 400, 300}, "a" + filler));
   const auto start = [&] { return std::make_unique<Started>(::_spawnl(_P_NOWAIT, built.c_str(), built.c_str(), note.c_str(), nullptr)); };
   // The visible windows of `process` (any: 0) with `caption` (any: null).
   const auto windows = [](DWORD process, const char* caption) {
@@ -122,10 +125,10 @@ TEST(Program, OfTwoStartsAtOnceOneOpensTheNoteAndAStartWaitsForItsClosingWindow)
   holder.reset();
   ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(box, IDYES)));
   EXPECT_EQ(open->ExitCode(20000), 0u);
-  EXPECT_EQ(DecodeNote(test::ReadFileBytes(note)).text, "ab");
+  EXPECT_TRUE(DecodeNote(test::ReadFileBytes(note)).text == "ab" + filler);
   ASSERT_TRUE(test::PumpUntil([&] { return windows(::GetProcessId(again->get()), "Race").size() == 1; }, 20000));
   HWND reopened = windows(::GetProcessId(again->get()), "Race").at(0);
-  char text[8] = {};  // another process's edit tells its text only when asked
+  char text[3] = {};  // another process's edit tells its text only when asked
   ::SendMessageA(::GetDlgItem(reopened, IDC_NOTE_TEXT), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
   EXPECT_STREQ(text, "ab");
   ::PostMessageA(reopened, WM_CLOSE, 0, 0);

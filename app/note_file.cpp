@@ -340,7 +340,6 @@ DWORD WriteNoteFile(const std::string& path, std::string_view bytes, NoteWrite* 
   FILE_BASIC_INFO basic{};
   basic.FileAttributes = attributes;
   if (!WriteAll(file.get(), bytes) || !::FlushFileBuffers(file.get()) ||
-      // The attributes first: the note's access list may not let this user set them.
       !::SetFileInformationByHandle(file.get(), FileBasicInfo, &basic, sizeof basic) ||
       // A rename keeps the size and the last-write time, so this is the note's stamp once it is in place.
       !::GetFileInformationByHandle(file.get(), &info)) {

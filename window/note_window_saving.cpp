@@ -107,9 +107,9 @@ void NoteWindow::Absorb(const SaveOutcome& outcome) {
 }
 
 void NoteWindow::SaveInBackground() {
-  // A note given up stays as the close left it: hiding the closing window
-  // deactivates it, and a "No, close without saving" means no save.
-  if (note_given_up_) return;
+  // A closing window's note stays as the close leaves it: hiding the window
+  // deactivates it, and "No: close without saving" means no save.
+  if (closing_) return;
   // While a box of ours is open (a question about this very note, say) the
   // window is disabled: try again once it has gone.
   if (!::IsWindowEnabled(hwnd())) {

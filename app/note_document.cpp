@@ -73,7 +73,7 @@ void NoteDocument::ExpectNoFile() noexcept {
 
 SaveJob NoteDocument::StartSave(std::wstring text, const NoteGeometry& geometry, bool check_stamp) {
   text_changed_ = false;
-  return SaveJob{path_, std::move(text), geometry, saved_stamp_, check_stamp};
+  return SaveJob{path_, std::move(text), geometry, saved_stamp_, check_stamp, around_replace_};
 }
 
 bool NoteDocument::Absorb(const SaveOutcome& outcome) {

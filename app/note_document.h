@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "app/note_file.h"
 #include "app/note_saver.h"
@@ -70,6 +71,8 @@ class NoteDocument {
   DWORD background_error() const noexcept { return background_error_; }
   void SetBackgroundError(DWORD error) noexcept { background_error_ = error; }
   BackgroundSave& background() noexcept { return background_; }
+  // What runs each save's rename (SaveJob::around_replace).
+  void SetAroundReplace(decltype(SaveJob::around_replace) around) { around_replace_ = std::move(around); }
 
  private:
   void RememberSavedText(std::wstring_view text);
@@ -89,6 +92,7 @@ class NoteDocument {
   // A save on its own found the file changed by another program.
   bool changed_on_disk_ = false;
   DWORD background_error_ = ERROR_SUCCESS;
+  decltype(SaveJob::around_replace) around_replace_;
   BackgroundSave background_;
 };
 

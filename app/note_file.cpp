@@ -31,12 +31,15 @@ std::wstring FullWidePath(const std::wstring& path) {
   }
 }
 
-// Paths of MAX_PATH characters or more need the extended-length form.
-std::wstring ExtendedIfLong(const std::wstring& full) {
-  if (full.size() < MAX_PATH || full.rfind(L"\\\\?\\", 0) == 0) return full;
+// The extended-length form of a full path.
+std::wstring Extended(const std::wstring& full) {
+  if (full.rfind(L"\\\\?\\", 0) == 0) return full;
   if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
   return L"\\\\?\\" + full;
 }
+
+// Paths of MAX_PATH characters or more need the extended-length form.
+std::wstring ExtendedIfLong(const std::wstring& full) { return full.size() < MAX_PATH ? full : Extended(full); }
 
 bool WriteAll(HANDLE file, std::string_view bytes) {
   constexpr size_t kChunk = size_t{1} << 20;  // 1 MiB a write call
@@ -49,18 +52,23 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
   return true;
 }
 
-// The temporary file of the note named `name`, beside it: "~", the name and
-// ".tmp". One name per note, so that a save finds and removes what an
-// interrupted one left. A name too long for that keeps its start and adds a
-// hash of the whole, within the 255 characters a file name may have.
-std::wstring TemporaryNameFor(const std::wstring& name) {
+// The temporary files of the note named `name`, beside it: "~", the name and
+// ".tmp", or with a number before ".tmp" (`number` > 0) where that name is
+// taken by another save or by a leftover that cannot be removed. A name too
+// long for that keeps its start and adds a hash of the whole, within the 255
+// characters a file name may have.
+std::wstring TemporaryNameFor(const std::wstring& name, int number) {
   constexpr size_t kLongestName = 255;
-  if (name.size() + 5 <= kLongestName) return L"~" + name + L".tmp";
+  wchar_t suffix[16];
+  ::wsprintfW(suffix, number > 0 ? L".%d.tmp" : L".tmp", number);
+  const std::wstring tail = suffix;
+  if (name.size() + 1 + tail.size() <= kLongestName) return L"~" + name + tail;
   std::uint32_t hash = 2166136261u;  // FNV-1a
   for (const wchar_t c : name) hash = (hash ^ static_cast<std::uint32_t>(c)) * 16777619u;
-  wchar_t tail[16];
-  const int tail_length = ::wsprintfW(tail, L"~%08lx.tmp", static_cast<unsigned long>(hash));
-  return L"~" + name.substr(0, kLongestName - 1 - tail_length) + tail;
+  wchar_t hashed[16];
+  ::wsprintfW(hashed, L"~%08lx", static_cast<unsigned long>(hash));
+  const std::wstring end = hashed + tail;
+  return L"~" + name.substr(0, kLongestName - 1 - end.size()) + end;
 }
 
 // The last error, never ERROR_SUCCESS, for a call that reported failure.
@@ -151,16 +159,64 @@ bool CopySecurity(const std::wstring& from, const std::wstring& to) {
 
 // Writes the note over itself, as a plain save does: not safe against a
 // crash, but the one way left where the folder takes no new file.
-DWORD WriteInPlace(const std::wstring& name, std::string_view bytes) {
+DWORD WriteInPlace(const std::wstring& name, std::string_view bytes, FileStamp& stamp) {
   UniqueFile file(::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                                 nullptr));
   if (!file) return LastError();
   DWORD error = ERROR_SUCCESS;
-  if (!::SetEndOfFile(file.get()) || !WriteAll(file.get(), bytes) || !::FlushFileBuffers(file.get())) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!::SetEndOfFile(file.get()) || !WriteAll(file.get(), bytes) || !::FlushFileBuffers(file.get()) ||
+      !::GetFileInformationByHandle(file.get(), &info)) {
     error = LastError();
   }
+  stamp = StampOf(info);
   if (!::CloseHandle(file.release()) && error == ERROR_SUCCESS) error = LastError();
   return error;
+}
+
+// Removes the leftover of an interrupted save at `name`, if no one holds it
+// open: never the file of a save still running, which holds it with no
+// sharing until its rename. A read-only leftover goes too.
+void RemoveLeftover(const std::wstring& name) {
+  UniqueFile file(::CreateFileW(name.c_str(), DELETE | FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!file) return;
+  FILE_BASIC_INFO basic{};
+  basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+  ::SetFileInformationByHandle(file.get(), FileBasicInfo, &basic, sizeof basic);
+  FILE_DISPOSITION_INFO disposition{TRUE};
+  ::SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition, sizeof disposition);
+}
+
+// Makes this save's own temporary file in `folder` for the note named
+// `name` and opens it for writing and renaming, with no sharing. A name taken
+// by another save, or by a leftover that cannot be removed (held open, or
+// read-only for good), passes to the next. On failure, the last error tells why.
+UniqueFile CreateTemporary(const std::wstring& folder, const std::wstring& name, DWORD attributes,
+                           std::wstring& temporary) {
+  constexpr int kNames = 16;
+  for (int number = 0; number < kNames; ++number) {
+    temporary = ExtendedIfLong(folder + TemporaryNameFor(name, number));
+    RemoveLeftover(temporary);
+    UniqueFile file(::CreateFileW(temporary.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, attributes,
+                                  nullptr));
+    if (file || ::GetLastError() != ERROR_FILE_EXISTS) return file;
+  }
+  ::SetLastError(ERROR_FILE_EXISTS);
+  return UniqueFile();
+}
+
+// Puts the open file `file` in the place of `target`, replacing it.
+bool RenameThrough(HANDLE file, const std::wstring& target) {
+  // The extended form, which the system takes here for a full path.
+  const std::wstring name = Extended(target);
+  std::vector<BYTE> buffer(sizeof(FILE_RENAME_INFO) + name.size() * sizeof(wchar_t));
+  auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  rename->ReplaceIfExists = TRUE;
+  rename->RootDirectory = nullptr;
+  rename->FileNameLength = static_cast<DWORD>(name.size() * sizeof(wchar_t));
+  std::copy(name.begin(), name.end(), rename->FileName);
+  return ::SetFileInformationByHandle(file, FileRenameInfo, rename, static_cast<DWORD>(buffer.size())) != FALSE;
 }
 
 // The name to hand to the system's wide calls: full, and in the extended
@@ -284,11 +340,19 @@ NoteFileContent ReadNoteFile(const std::string& path) {
   return content;
 }
 
-DWORD WriteNoteFile(const std::string& path, std::string_view bytes) {
+DWORD WriteNoteFile(const std::string& path, std::string_view bytes, NoteWrite* write) {
+  constexpr int kRenameTries = 20;
+  NoteWrite plain;
+  NoteWrite& note = write ? *write : plain;
+  note.changed_on_disk = false;
   const std::wstring full = FullWidePath(ToWide(path));
   if (full.empty() || full.find_last_of(L"\\/") == std::wstring::npos) return ERROR_INVALID_NAME;
   const std::wstring target_name = FinalName(ExtendedIfLong(full));
   const size_t slash = target_name.find_last_of(L"\\/");
+  const auto changed = [&] {
+    note.changed_on_disk = note.expected && StampOf(path) != *note.expected;
+    return note.changed_on_disk;
+  };
 
   // The rename would replace a read-only note (and, on some file systems,
   // even one the user may not write), so refuse here as writing in place
@@ -302,41 +366,77 @@ DWORD WriteNoteFile(const std::string& path, std::string_view bytes) {
     if (kept) attributes = kept;
   }
 
-  // What an interrupted save left goes first. The new one stays hidden while
-  // its bytes go in, and shows just before the rename: a crash then leaves a
-  // visible leftover at worst, never a hidden note.
-  const std::wstring temporary =
-      ExtendedIfLong(target_name.substr(0, slash + 1) + TemporaryNameFor(target_name.substr(slash + 1)));
-  ::SetFileAttributesW(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
-  ::DeleteFileW(temporary.c_str());
+  // The new file stays hidden while its bytes go in, and shows just before
+  // the rename: a crash then leaves a visible leftover at worst, never a
+  // hidden note. It is held with no sharing from its creation to the rename,
+  // which goes through this handle: no other save can take, change or remove it.
+  std::wstring temporary;
+  UniqueFile file = CreateTemporary(target_name.substr(0, slash + 1), target_name.substr(slash + 1),
+                                    (attributes & ~FILE_ATTRIBUTE_NORMAL) | FILE_ATTRIBUTE_HIDDEN, temporary);
+  if (!file) {
+    // A folder that takes no new file may still hold a note that may be
+    // written. Other failures (a missing folder, a full disk) would fail or
+    // harm the note in place too.
+    const DWORD failure = LastError();
+    const bool closed_folder = failure == ERROR_ACCESS_DENIED && existing != INVALID_FILE_ATTRIBUTES;
+    if (!closed_folder) return failure;
+    if (changed()) return ERROR_SUCCESS;
+    return WriteInPlace(target_name, bytes, note.stamp);
+  }
   DWORD error = ERROR_SUCCESS;
-  {
-    UniqueFile file(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  (attributes & ~FILE_ATTRIBUTE_NORMAL) | FILE_ATTRIBUTE_HIDDEN, nullptr));
-    if (!file) {
-      // A folder that takes no new file may still hold a note that may be
-      // written. Other failures (a missing folder, a full disk) would fail or
-      // harm the note in place too.
-      const DWORD failure = LastError();
-      const bool closed_folder = failure == ERROR_ACCESS_DENIED && existing != INVALID_FILE_ATTRIBUTES;
-      return closed_folder ? WriteInPlace(target_name, bytes) : failure;
-    }
-    if (!WriteAll(file.get(), bytes) || !::FlushFileBuffers(file.get())) error = LastError();
-    // Closing can report a failed delayed write (a full network share).
-    if (!::CloseHandle(file.release()) && error == ERROR_SUCCESS) error = LastError();
-  }
-  // The attributes first: the note's access list may not let this user set them.
-  if (error == ERROR_SUCCESS && !::SetFileAttributesW(temporary.c_str(), attributes)) error = LastError();
-  if (error == ERROR_SUCCESS && existing != INVALID_FILE_ATTRIBUTES && !CopySecurity(target_name, temporary)) {
-    // Only the note itself still has the permissions that could not be copied.
-    ::DeleteFileW(temporary.c_str());
-    return WriteInPlace(target_name, bytes);
-  }
-  if (error == ERROR_SUCCESS &&
-      !::MoveFileExW(temporary.c_str(), target_name.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  FILE_BASIC_INFO basic{};
+  basic.FileAttributes = attributes;
+  if (!WriteAll(file.get(), bytes) || !::FlushFileBuffers(file.get()) ||
+      !::SetFileInformationByHandle(file.get(), FileBasicInfo, &basic, sizeof basic) ||
+      // A rename keeps the size and the last-write time, so this is the note's stamp once it is in place.
+      !::GetFileInformationByHandle(file.get(), &info)) {
     error = LastError();
   }
-  if (error != ERROR_SUCCESS) ::DeleteFileW(temporary.c_str());
+  if (error == ERROR_SUCCESS && existing != INVALID_FILE_ATTRIBUTES && !CopySecurity(target_name, temporary)) {
+    // Only the note itself still has the permissions that could not be copied.
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    ::SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition, sizeof disposition);
+    file.reset();
+    if (changed()) return ERROR_SUCCESS;
+    return WriteInPlace(target_name, bytes, note.stamp);
+  }
+  bool replaced = false;
+  // Another program's change is looked for right before the rename, so that
+  // none can land unseen between the look and the replace. The file is let go
+  // of at once: until then, no one else may open the note.
+  const auto replace = [&] {
+    if (changed()) return false;
+    // A note that is open cannot be replaced; another save's or a reader's
+    // look at it holds it for a moment only.
+    for (int tries = 1; !(replaced = RenameThrough(file.get(), target_name)) && tries < kRenameTries; ++tries) {
+      const DWORD failure = ::GetLastError();
+      if (failure != ERROR_ACCESS_DENIED && failure != ERROR_SHARING_VIOLATION) break;
+      ::Sleep(5);
+    }
+    if (!replaced) {
+      error = LastError();
+      return false;
+    }
+    // Closing can report a failed delayed write (a full network share).
+    if (!::CloseHandle(file.release())) error = LastError();
+    return true;
+  };
+  if (error == ERROR_SUCCESS) {
+    if (note.around_replace) {
+      note.around_replace(FileIdentity{info.dwVolumeSerialNumber, Combine(info.nFileIndexHigh, info.nFileIndexLow)},
+                          replace);
+    } else {
+      replace();
+    }
+  }
+  if (replaced) {
+    note.stamp = StampOf(info);
+  } else {
+    // Removed through the handle that made it: no name is looked up again.
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    ::SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition, sizeof disposition);
+  }
   return error;
 }
 

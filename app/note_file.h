@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -66,14 +67,28 @@ struct NoteFileContent {
 // Reads a whole note file. While it reads, no other process may open it.
 NoteFileContent ReadNoteFile(const std::string& path);
 
+// What a save asks of WriteNoteFile besides the bytes, and what it learns.
+struct NoteWrite {
+  // The note as the window last read or wrote it: a file that differs from
+  // it right before the replace is left as it is (`changed_on_disk`).
+  std::optional<FileStamp> expected;
+  // Runs `replace`, the rename that puts the new file, whose identity is
+  // `next`, in the note's place (true when it did), so that the caller can
+  // do more at that moment under one lock: announce the note's new identity.
+  std::function<void(const FileIdentity& next, const std::function<bool()>& replace)> around_replace;
+  bool changed_on_disk = false;  // nothing was written
+  FileStamp stamp;               // the note as written
+};
+
 // Replaces the note file at `path` with `bytes` so that at every instant the
 // file holds either its old or its new content: the bytes go to a hidden
-// "~<note's name>.tmp" beside the note, which then takes the note's place in
-// one rename, with the note's owner and access list. A symbolic link stays
-// one: the file it leads to is replaced. Where the folder takes no new file,
-// the note is written in place. Returns ERROR_SUCCESS or the error; only a
-// save cut short leaves the temporary file, and the next one removes it.
-DWORD WriteNoteFile(const std::string& path, std::string_view bytes);
+// "~<note's name>.tmp" beside the note (or "~<name>.<number>.tmp" while that
+// one is taken), which then takes the note's place in one rename, with the
+// note's owner and access list. A symbolic link stays one: the file it leads
+// to is replaced. Where the folder takes no new file, the note is written in
+// place. Returns ERROR_SUCCESS or the error; only a save cut short leaves the
+// temporary file, and a later one removes it.
+DWORD WriteNoteFile(const std::string& path, std::string_view bytes, NoteWrite* write = nullptr);
 
 // The bytes of a note file for the window's text: in the ANSI code page when
 // every character fits it, else in UTF-8 after a byte-order mark. The text is

@@ -11,15 +11,13 @@ SaveOutcome SaveNoteNow(SaveJob job) noexcept {
   outcome.text_length = job.text.size();
   outcome.text_hash = HashText(job.text);
   try {
-    // Encoded before the file is looked at, so that the look and the write
-    // stand as close together as they can.
     const std::string bytes = EncodeNoteFile(job.geometry, std::move(job.text));
-    if (job.check_stamp && StampOf(job.path) != job.expected) {
-      outcome.changed_on_disk = true;
-      return outcome;
-    }
-    outcome.error = WriteNoteFile(job.path, bytes);
-    if (outcome.error == ERROR_SUCCESS) outcome.stamp = StampOf(job.path);
+    NoteWrite write;
+    if (job.check_stamp) write.expected = job.expected;
+    write.around_replace = std::move(job.around_replace);
+    outcome.error = WriteNoteFile(job.path, bytes, &write);
+    outcome.changed_on_disk = write.changed_on_disk;
+    outcome.stamp = write.stamp;
   } catch (const std::exception&) {
     outcome.error = ERROR_NOT_ENOUGH_MEMORY;
   }

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -24,6 +25,8 @@ struct SaveJob {
   // (the user said to write over it).
   FileStamp expected;
   bool check_stamp = true;
+  // Runs the rename that replaces the note (see NoteWrite); none: it runs alone.
+  std::function<void(const FileIdentity& next, const std::function<bool()>& replace)> around_replace;
 };
 
 struct SaveOutcome {

@@ -7,6 +7,7 @@
 
 #include "about/about_box.h"
 #include "app/command_line_win.h"
+#include "app/open_notes.h"
 #include "core/command_line.h"
 #include "core/note_path_rules.h"
 #include "framework/module.h"
@@ -46,6 +47,11 @@ BOOL NoteWindow::OnInitDialog() {
   ::SendMessageA(edit, EM_SETLIMITTEXT, 0, 0);
 
   RegisterNoteFileType(ModulePath());
+  // A save's rename gives the note a new identity, which the window shows
+  // from that very moment.
+  note_.SetAroundReplace([window = hwnd()](const FileIdentity& next, const std::function<bool()>& replace) {
+    ReplaceShown(window, next, replace);
+  });
 
   const NoteRequest request = ChooseNote(command_line_, OwnModulePathForms());
   if (request.open) {

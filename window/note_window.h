@@ -49,6 +49,7 @@ class NoteWindow : public Dialog<NoteWindow> {
 
  protected:
   BOOL OnInitDialog() override;
+  bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
   BOOL Destroy() override;
   void OnOK() override;
   void OnCancel() override;
@@ -73,6 +74,20 @@ class NoteWindow : public Dialog<NoteWindow> {
   void Close(INT_PTR result);
   void OnTextChanged();
   void DropFocus();
+
+  // Tells starts of this note that the window is closing, until the result
+  // ends with the note not given up (the user kept the window).
+  class Closing {
+   public:
+    explicit Closing(NoteWindow& window);
+    ~Closing();
+    Closing(const Closing&) = delete;
+    Closing& operator=(const Closing&) = delete;
+
+   private:
+    NoteWindow& window_;
+  };
+  [[nodiscard]] Closing AnnounceClosing() { return Closing(*this); }
 
   // Makes the note safe before its text is given up (closing, another note,
   // the end of the session): writes it if it changed, asking first where
@@ -133,10 +148,9 @@ class NoteWindow : public Dialog<NoteWindow> {
   bool save_again_ = false;  // a change came while a save on its own ran
   // The note has been saved, or given up by the user, for the end of the run.
   bool note_given_up_ = false;
-  // The window is going with its note saved or given up: nothing writes it again.
-  bool closed_ = false;
   // The note is being given up (a question about it may be open).
   bool giving_up_ = false;
+  bool closing_ = false;  // see AnnounceClosing
 };
 
 }  // namespace quillbox

@@ -44,10 +44,10 @@ void NoteWindow::OpenNotePath(const std::string& path) {
   std::string note = CanonicalPath(target);
   // A note is open in one window only: one that another window shows is
   // brought to the front there instead. A window still initialising (the
-  // program started on that note) then goes without showing itself.
+  // program started on that note) then goes without showing itself; else it
+  // claims the note at once, before another start can look.
   if (const std::optional<FileIdentity> identity = IdentifyFile(note)) {
-    if (HWND other = FindWindowShowing(*identity, hwnd())) {
-      BringToFront(other);
+    if (HandOverNote(*identity, hwnd(), !::IsWindowVisible(hwnd()))) {
       if (!::IsWindowVisible(hwnd())) {
         note_given_up_ = true;
         ::DestroyWindow(hwnd());

@@ -107,9 +107,9 @@ void NoteWindow::Absorb(const SaveOutcome& outcome) {
 }
 
 void NoteWindow::SaveInBackground() {
-  // A note saved for the close, or given up by the user, is never written
-  // again: the window's hiding at the end of the run deactivates it too.
-  if (closed_) return;
+  // A closing window's note stays as the close leaves it: hiding the window
+  // deactivates it, and "No: close without saving" means no save.
+  if (closing_) return;
   // While a box of ours is open (a question about this very note, say) the
   // window is disabled: try again once it has gone.
   if (!::IsWindowEnabled(hwnd())) {
@@ -235,21 +235,46 @@ int NoteWindow::ShowAppMessage(const std::string& text, UINT style) {
   return quillbox::ShowAppMessage(hwnd(), text, style);
 }
 
+NoteWindow::Closing::Closing(NoteWindow& window) : window_(window) {
+  window_.closing_ = true;
+  MarkClosing(window_.hwnd(), true);
+}
+
+NoteWindow::Closing::~Closing() {
+  if (window_.note_given_up_) return;
+  window_.closing_ = false;
+  MarkClosing(window_.hwnd(), false);
+}
+
+bool NoteWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
+  // A start of this note hands it over: taken unless this window is closing.
+  if (message == TakeNoteMessage()) {
+    result = closing_ ? 0 : kTaken;
+    return true;
+  }
+  return Dialog<NoteWindow>::OnMessage(message, wparam, lparam, result);
+}
+
 void NoteWindow::OnOK() { Close(IDOK); }
 
 void NoteWindow::OnCancel() { Close(IDCANCEL); }
 
 void NoteWindow::Close(INT_PTR result) {
-  if (closed_ || !SaveBeforeGivingUp(SaveMoment::kClosing)) return;
-  note_given_up_ = closed_ = true;
+  // Already going, or asked again while its question is open: the first
+  // close decides.
+  if (closing_) return;
+  const Closing closing = AnnounceClosing();
+  if (!SaveBeforeGivingUp(SaveMoment::kClosing)) return;
+  note_given_up_ = true;
   EndModal(result);
 }
 
 BOOL NoteWindow::Destroy() {
+  const Closing closing = AnnounceClosing();
   // Closing has made the note safe already; this catches the run ending
   // otherwise (WM_QUIT), when the window cannot stay.
   if (!note_given_up_) SaveBeforeGivingUp(SaveMoment::kQuitting);
-  note_given_up_ = closed_ = true;
+  note_given_up_ = true;
   MarkShowing(hwnd(), std::nullopt);
   return DialogBase::Destroy();
 }
@@ -261,6 +286,7 @@ Handled NoteWindow::OnQueryEndSession(WPARAM, LPARAM) {
 }
 
 Handled NoteWindow::OnEndSession(WPARAM ending, LPARAM) {
+  const Closing closing = AnnounceClosing();
   if (!ending) {
     note_given_up_ = false;  // the session goes on; the next close saves again
     return 0;
@@ -272,7 +298,7 @@ Handled NoteWindow::OnEndSession(WPARAM ending, LPARAM) {
       Absorb(SaveNoteNow(note_.StartSave(WindowTextW(edit()), CurrentGeometry(), true)));
     }
   }
-  note_given_up_ = closed_ = true;
+  note_given_up_ = true;
   EndModal(IDCANCEL);
   return 0;
 }

@@ -8,6 +8,7 @@
 #include <set>
 #include <thread>
 
+#include "app/note_saver.h"
 #include "tests/win/test_support.h"
 
 namespace quillbox {
@@ -98,6 +99,51 @@ TEST(NoteFile, UnderWineASavedNoteKeepsItsUnixMode) {
     EXPECT_EQ(run("[ $(stat -c %a \"$0\") = " + mode + " ] || { stat -c 'became %a' \"$0\"; false; }"), 0) << mode;
   }
   ::HeapFree(::GetProcessHeap(), 0, unix_note);
+}
+
+// Saves at once (two processes on one note, a save on its own and the
+// close's) each write a temporary file of their own, which no other save
+// takes or removes; a leftover that cannot be removed (another program holds
+// it open) takes no save down.
+TEST(NoteFile, SavesAtOnceAndALeftoverHeldOpenDoNotFailOneAnother) {
+  test::TempFolder folder;
+  const std::string note = folder / "a.note", mine(100000, 'm'), theirs(100000, 't');
+  std::atomic<int> failed{0};
+  const auto save = [&](const std::string& text) {
+    for (int round = 0; round < 40; ++round) failed += WriteNoteFile(note, text) != ERROR_SUCCESS;
+  };
+  std::thread other(save, theirs);
+  save(mine);
+  other.join();
+  EXPECT_EQ(failed, 0);
+  EXPECT_EQ(test::FilesIn(folder.path()), std::vector<std::string>{"a.note"});
+  test::WriteFileBytes(folder / "~a.note.tmp", "left by a crash");
+  test::FileHolder holder(folder / "~a.note.tmp");
+  EXPECT_EQ(WriteNoteFile(note, mine), static_cast<DWORD>(ERROR_SUCCESS));
+  EXPECT_EQ(test::ReadFileBytes(note), mine);
+  EXPECT_EQ(test::FilesIn(folder.path()).size(), 2u);
+}
+
+// Another program's change is looked for right before the rename: one that
+// lands while the new file is written is kept. The stamp that a save keeps is
+// its own file's: a change right after the rename is not taken for the save.
+TEST(NoteFile, AChangeRightBeforeTheRenameIsKeptAndOneRightAfterIsNotTakenForTheSave) {
+  test::TempFolder folder;
+  const std::string note = folder / "a.note";
+  test::WriteFileBytes(note, "old");
+  for (const bool before : {true, false}) {
+    SaveJob job{note, L"ours", {1, 2, 3, 4}, StampOf(note), true};
+    job.around_replace = [&](const FileIdentity&, const std::function<bool()>& replace) {
+      if (before) test::WriteFileBytes(note, "theirs");
+      replace();
+      if (!before) test::WriteFileBytes(note, "theirs, later");
+    };
+    const SaveOutcome outcome = SaveNoteNow(job);
+    EXPECT_EQ(outcome.changed_on_disk, before);
+    EXPECT_EQ(test::ReadFileBytes(note), before ? "theirs" : "theirs, later");
+    EXPECT_EQ(outcome.stamp.size, before ? 0u : EncodeNote({1, 2, 3, 4}, "ours").size());
+  }
+  EXPECT_EQ(test::FilesIn(folder.path()), std::vector<std::string>{"a.note"});
 }
 
 // A note that is a symbolic link stays one: the save writes the file it leads

@@ -2,6 +2,8 @@
 // with and runs on: what no test of the note window in this process can show.
 #include <process.h>
 
+#include <memory>
+
 #include "tests/win/test_support.h"
 
 namespace quillbox {
@@ -68,6 +70,73 @@ TEST(Program, OpensTheShellsUnquotedPathSavesTypingAtOnceKeepsItsNoteInOneWindow
   ::PostMessageA(shown, WM_CLOSE, 0, 0);
   EXPECT_EQ(first.ExitCode(60000), 0u);
   EXPECT_TRUE(DecodeNote(test::ReadFileBytes(note)).text == text) << "saved another text";
+}
+
+// A note is open in one window only, even when starts race: of two starts
+// at once one opens the note and the other hands over to it and ends. A
+// start while the note's window is closing (here: its save fails and it asks
+// whether to try again) waits for that window's save and end, then opens the
+// note itself and shows what was saved.
+TEST(Program, OfTwoStartsAtOnceOneOpensTheNoteAndAStartWaitsForItsClosingWindow) {
+  test::TempFolder folder;
+  const std::string note = folder / "Race.note";
+  const std::string built = std::filesystem::path(ModulePath()).replace_filename("../../app/Quillbox.exe").string();
+  // Large enough that a start takes a while from its look to its window.
+  std::string filler;
+  while (filler.size() < 1'000'000) filler += "\r\n" + std::string(60, 'f');
+  test::WriteFileBytes(note, EncodeNote({0, 0, 400, 300}, "a" + filler));
+  const auto start = [&] {
+    return std::make_unique<Started>(::_spawnl(_P_NOWAIT, built.c_str(), built.c_str(), note.c_str(), nullptr));
+  };
+  // The visible windows captioned with the note's name, of `process` (0: of any).
+  const auto windows = [](DWORD process) {
+    std::vector<HWND> found;
+    for (HWND w = ::GetTopWindow(nullptr); w; w = ::GetWindow(w, GW_HWNDNEXT)) {
+      DWORD owner = 0;
+      ::GetWindowThreadProcessId(w, &owner);
+      if (::IsWindowVisible(w) && (!process || owner == process) && WindowText(w) == "Race") found.push_back(w);
+    }
+    return found;
+  };
+  std::unique_ptr<Started> open;
+  for (int round = 0; round < 4; ++round) {
+    if (open) {
+      ::PostMessageA(windows(0).at(0), WM_CLOSE, 0, 0);
+      EXPECT_EQ(open->ExitCode(20000), 0u);
+    }
+    std::unique_ptr<Started> starts[] = {start(), start()};
+    HANDLE both[] = {starts[0]->get(), starts[1]->get()};
+    const DWORD ended = ::WaitForMultipleObjects(2, both, FALSE, 30000) - WAIT_OBJECT_0;
+    ASSERT_LT(ended, 2u) << "both opened the note";
+    EXPECT_EQ(starts[ended]->ExitCode(0), 0u);
+    open = std::move(starts[1 - ended]);
+    EXPECT_TRUE(test::PumpUntil([&] { return windows(::GetProcessId(open->get())).size() == 1; }, 20000));
+    EXPECT_EQ(windows(0).size(), 1u);
+  }
+  HWND shown = windows(0).at(0), box = nullptr;
+  ::SendMessageA(::GetDlgItem(shown, IDC_NOTE_TEXT), EM_SETSEL, 1, 1);
+  ::SendMessageA(::GetDlgItem(shown, IDC_NOTE_TEXT), WM_CHAR, 'b', 1);
+  std::optional<test::FileHolder> holder(note);
+  ::PostMessageA(shown, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(test::PumpUntil([&] {
+    for (HWND w = ::GetTopWindow(nullptr); w && !box; w = ::GetWindow(w, GW_HWNDNEXT)) {
+      box = ::GetWindow(w, GW_OWNER) == shown ? w : nullptr;
+    }
+    return box != nullptr;
+  }, 20000));
+  const auto again = start();  // while the box asks whether to try again
+  EXPECT_EQ(again->ExitCode(5000), static_cast<DWORD>(STILL_ACTIVE)) << "handed over to the closing window";
+  holder.reset();
+  ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(box, IDYES)));
+  EXPECT_EQ(open->ExitCode(20000), 0u);
+  EXPECT_TRUE(DecodeNote(test::ReadFileBytes(note)).text == "ab" + filler);
+  ASSERT_TRUE(test::PumpUntil([&] { return windows(::GetProcessId(again->get())).size() == 1; }, 20000));
+  char text[3] = {};  // another process's edit tells its text only when asked
+  HWND reopened = ::GetDlgItem(windows(0).at(0), IDC_NOTE_TEXT);
+  ::SendMessageA(reopened, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  EXPECT_STREQ(text, "ab");
+  ::PostMessageA(windows(0).at(0), WM_CLOSE, 0, 0);
+  EXPECT_EQ(again->ExitCode(20000), 0u);
 }
 
 // The registered document icon is "<program>,1": the second icon group in

@@ -39,10 +39,9 @@ TEST(Program, OpensTheShellsUnquotedPathSavesTypingAtOnceKeepsItsNoteInOneWindow
   const std::string built = std::filesystem::path(ModulePath()).replace_filename("../../app/Quillbox.exe").string();
   ASSERT_TRUE(::CopyFileA(built.c_str(), program.c_str(), FALSE));
   // _wspawnl joins its arguments with blanks, unquoted: as the shell passes the open command's two paths.
-  const std::wstring wide_program = WidePath(program), wide_built = WidePath(built);
+  const std::wstring wide_program = WidePath(program), wide_built = WidePath(built), caption = WidePath(name);
   Started first(::_wspawnl(_P_NOWAIT, wide_program.c_str(), wide_program.c_str(), WidePath(note).c_str(), nullptr));
   HWND shown = nullptr;  // captioned with the note's name
-  const std::wstring caption = WidePath(name);
   ASSERT_TRUE(test::PumpUntil([&] { return (shown = ::FindWindowW(L"#32770", caption.c_str())) != nullptr; }, 20000));
   HWND edit = ::GetDlgItem(shown, IDC_NOTE_TEXT);
   ::SendMessageA(edit, EM_SETSEL, 8, 8);

@@ -117,7 +117,8 @@ inline std::string ReadFileBytes(const std::string& path) {
 // Throws when it cannot.
 inline void WriteFileBytes(const std::string& path, const std::string& bytes) {
   ::SetFileAttributesW(WidePath(path).c_str(), FILE_ATTRIBUTE_NORMAL);
-  if (!(std::ofstream(fs::path(WidePath(path)), std::ios::binary) << bytes).flush()) throw std::runtime_error("cannot write " + path);
+  std::ofstream file(fs::path(WidePath(path)), std::ios::binary);
+  if (!(file << bytes).flush()) throw std::runtime_error("cannot write " + path);
 }
 
 // Holds a file open with no sharing, as another program would. Share modes

@@ -30,11 +30,8 @@ std::wstring ConvertedPath(const std::wstring& path, Convert convert) {
 
 ModulePathForms OwnModulePathForms() {
   const std::wstring wide = ModulePathW();
-  // The short form is plain ASCII where the long one is not, so it is taken
-  // from the wide path rather than from the ANSI one, which may have lost
-  // characters.
-  return ModulePathForms{ModulePath(), FromWide(ConvertedPath(wide, ::GetLongPathNameW)),
-                         FromWide(ConvertedPath(wide, ::GetShortPathNameW))};
+  return ModulePathForms{Utf8(wide), Utf8(ConvertedPath(wide, ::GetLongPathNameW)),
+                         Utf8(ConvertedPath(wide, ::GetShortPathNameW))};
 }
 
 }  // namespace quillbox

@@ -7,8 +7,8 @@
 namespace quillbox {
 
 // This program's path as the system reports it, and its long and short
-// (8.3) forms, in the ANSI code page that the command line comes in. A form
-// the system cannot give is empty.
+// (8.3) forms, in UTF-8 as the command line is read. A form the system
+// cannot give is empty.
 ModulePathForms OwnModulePathForms();
 
 }  // namespace quillbox

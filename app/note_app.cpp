@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "framework/text.h"
 #include "window/note_window.h"
 
 namespace quillbox {
@@ -9,7 +10,8 @@ namespace quillbox {
 bool NoteApp::Start() {
   // Dialog controls draw in 3-D by themselves, and the templates hold no
   // embedded (ActiveX) controls, so the dialog machinery needs no setting up.
-  NoteWindow window(::GetCommandLineA());
+  // The wide line, as UTF-8: a path in it may hold what the ANSI code page lacks.
+  NoteWindow window(Utf8(::GetCommandLineW()));
   main_window_ = &window;
   window.RunModal();
   main_window_ = nullptr;

@@ -221,7 +221,7 @@ bool RenameThrough(HANDLE file, const std::wstring& target) {
 
 // The name to hand to the system's wide calls: full, and in the extended
 // form where it is too long for the plain one.
-std::wstring SystemName(const std::string& path) { return ExtendedIfLong(FullWidePath(ToWide(path))); }
+std::wstring SystemName(const std::string& path) { return ExtendedIfLong(FullWidePath(WidePath(path))); }
 
 }  // namespace
 
@@ -279,16 +279,16 @@ std::wstring TextOfNote(const DecodedNote& note) {
 }
 
 std::string FullPath(const std::string& path) {
-  const std::wstring full = FullWidePath(ToWide(path));
-  return full.empty() ? path : FromWide(full);
+  const std::wstring full = FullWidePath(WidePath(path));
+  return full.empty() ? path : Utf8(full);
 }
 
 NoteFileContent ReadNoteFile(const std::string& path) {
   using Status = NoteFileContent::Status;
   NoteFileContent content;
   SECURITY_ATTRIBUTES security = InheritableSecurity();
-  UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, 0, &security, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                nullptr));
+  UniqueFile file(::CreateFileW(SystemName(path).c_str(), GENERIC_READ, 0, &security, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
     content.error = ::GetLastError();
     // A name that cannot exist (a '?' in it, too long) names no file either.
@@ -345,7 +345,7 @@ DWORD WriteNoteFile(const std::string& path, std::string_view bytes, NoteWrite* 
   NoteWrite plain;
   NoteWrite& note = write ? *write : plain;
   note.changed_on_disk = false;
-  const std::wstring full = FullWidePath(ToWide(path));
+  const std::wstring full = FullWidePath(WidePath(path));
   if (full.empty() || full.find_last_of(L"\\/") == std::wstring::npos) return ERROR_INVALID_NAME;
   const std::wstring target_name = FinalName(ExtendedIfLong(full));
   const size_t slash = target_name.find_last_of(L"\\/");

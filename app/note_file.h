@@ -12,6 +12,8 @@
 
 namespace quillbox {
 
+// Paths here are UTF-8, and may be longer than MAX_PATH.
+
 // What tells whether another program changed a note file since this window
 // read or wrote it: whether it is there, its size and its last-write time.
 struct FileStamp {

@@ -8,9 +8,10 @@
 
 namespace quillbox {
 
+// Paths here are UTF-8.
 struct ShortcutTarget {
   bool get_path_failed = false;  // the shortcut loaded but its target path could not be had
-  std::string path;              // short (8.3) form; empty when the shortcut could not be resolved
+  std::string path;              // empty when the shortcut could not be resolved
 };
 
 // Resolves a shell shortcut (.lnk). The shell may show a search window, owned

@@ -13,6 +13,9 @@ inline constexpr std::string_view kNoteMessageCaption = "MEMO!";
 
 inline constexpr std::string_view kGetPathFailed = "GetPath failed!";
 inline constexpr std::string_view kPathNotFound = "Path not found.";
+// A note's name that the system takes for a device ("NUL.note"; %1: the path as given).
+inline constexpr std::string_view kDeviceNameText =
+    "%1 is the name of a device, not of a file: no note can be kept there.";
 
 // Read errors while a note loads (%1: the file's full path).
 inline constexpr std::string_view kReadErrorText = "An unknown error occurred while accessing %1.";

@@ -1,6 +1,7 @@
 #include "framework/module.h"
 
 #include "core/messages.h"
+#include "framework/text.h"
 
 namespace quillbox {
 
@@ -35,8 +36,8 @@ std::wstring ModulePathW(HMODULE module) { return ReadModulePath<std::wstring>(m
 bool IsAnsiLeadByte(unsigned char byte) { return ::IsDBCSLeadByte(byte) != FALSE; }
 
 int ShowAppMessage(HWND owner, const std::string& text, UINT style) {
-  const std::string title(ApplicationTitle(ModulePath()));
-  return ::MessageBoxA(owner, text.c_str(), title.c_str(), style);
+  const std::string module = Utf8(ModulePathW());
+  return ::MessageBoxW(owner, WidePath(text).c_str(), WidePath(ApplicationTitle(module)).c_str(), style);
 }
 
 }  // namespace quillbox

@@ -35,6 +35,10 @@ std::wstring ToWide(std::string_view text, UINT code_page) {
 
 std::string FromWide(std::wstring_view text, UINT code_page) { return Narrow(text, code_page, 0, nullptr); }
 
+std::wstring WidePath(std::string_view utf8) { return ToWide(utf8, CP_UTF8); }
+
+std::string Utf8(std::wstring_view text) { return FromWide(text, CP_UTF8); }
+
 std::optional<std::string> ToAnsiExactly(std::wstring_view text) {
   // Where the ANSI code page is UTF-8 every character fits.
   if (::GetACP() == CP_UTF8) return Narrow(text, CP_UTF8, 0, nullptr);

@@ -16,6 +16,12 @@ std::wstring ToWide(std::string_view text, UINT code_page = CP_ACP);
 // character. Throws std::bad_alloc when memory runs out.
 std::string FromWide(std::wstring_view text, UINT code_page = CP_ACP);
 
+// Paths, and the messages that carry them, are UTF-8 from the command line
+// on, so that a name the ANSI code page lacks survives; the system's wide
+// calls take them as UTF-16.
+std::wstring WidePath(std::string_view utf8);
+std::string Utf8(std::wstring_view text);
+
 // `text` in the ANSI code page, or nothing when a character would be lost.
 std::optional<std::string> ToAnsiExactly(std::wstring_view text);
 

@@ -11,6 +11,7 @@
 #include "core/command_line.h"
 #include "core/note_path_rules.h"
 #include "framework/module.h"
+#include "framework/text.h"
 #include "res/resource.h"
 #include "shell/file_type_registration.h"
 #include "window/colors.h"
@@ -165,17 +166,16 @@ Handled NoteWindow::OnCtlColor(WPARAM dc, LPARAM) {
 }
 
 void NoteWindow::UpdateTitle() {
-  char title[256] = {};
+  wchar_t title[256] = {};
   // On failure the caption comes from the path's own file name.
-  if (::GetFileTitleA(note_.path().c_str(), title, sizeof title) != 0) title[0] = '\0';
-  title[sizeof title - 1] = '\0';
-  ::SetWindowTextA(hwnd(), NoteCaption(title, note_.path(), IsAnsiLeadByte).c_str());
+  if (::GetFileTitleW(WidePath(note_.path()).c_str(), title, ARRAYSIZE(title)) != 0) title[0] = L'\0';
+  title[ARRAYSIZE(title) - 1] = L'\0';
+  // UTF-8 has no lead byte that the caption's rules could take for a '.' or a separator.
+  ::SetWindowTextW(hwnd(), WidePath(NoteCaption(Utf8(title), note_.path())).c_str());
 }
 
 int NoteWindow::ShowNoteMessage(std::string_view text) {
-  const std::string owned(text);
-  const std::string caption(kNoteMessageCaption);
-  return ::MessageBoxA(hwnd(), owned.c_str(), caption.c_str(), MB_OK);
+  return ::MessageBoxW(hwnd(), WidePath(text).c_str(), WidePath(kNoteMessageCaption).c_str(), MB_OK);
 }
 
 }  // namespace quillbox

@@ -20,8 +20,8 @@ namespace quillbox {
 
 class NoteWindow : public Dialog<NoteWindow> {
  public:
-  // `command_line` is the process's whole command line, which chooses the
-  // note when the window initialises.
+  // `command_line` is the process's whole command line in UTF-8, which
+  // chooses the note when the window initialises. Paths are UTF-8 throughout.
   explicit NoteWindow(std::string command_line);
 
   const std::string& note_path() const noexcept { return note_.path(); }
@@ -38,10 +38,12 @@ class NoteWindow : public Dialog<NoteWindow> {
   void SaveInBackground();
 
   // Opens the note that `path` names, or the note a shortcut at `path` points
-  // at; ignores any other path.
+  // at; ignores any other path. A note's name that the system takes for a
+  // device is refused with a message.
   void OpenNotePath(const std::string& path);
 
-  // The note window's own message box: caption "MEMO!", one OK button.
+  // The note window's own message box: caption "MEMO!", one OK button;
+  // `text` is UTF-8.
   int ShowNoteMessage(std::string_view text);
 
   // Sets the caption from the note path: the note's name without extension.

@@ -7,41 +7,64 @@
 #include "app/open_notes.h"
 #include "app/shell_paths.h"
 #include "core/note_path_rules.h"
-#include "framework/module.h"
+#include "framework/text.h"
 #include "window/note_window.h"
 
 namespace quillbox {
 
 Handled NoteWindow::OnDropFiles(WPARAM wparam, LPARAM) {
   HDROP drop = reinterpret_cast<HDROP>(wparam);
-  // One space: when no name comes back, what is left is no note. A name too
-  // long for the buffer would come back cut short, perhaps to another
-  // note's name ("z.note" as "z.not"), so it is not taken at all.
-  char name[MAX_PATH] = " ";
-  const UINT length = ::DragQueryFileA(drop, 0, nullptr, 0);
-  const bool fits = length < MAX_PATH;
-  if (fits) ::DragQueryFileA(drop, 0, name, MAX_PATH);
+  // Sized first: a long name is taken whole, never cut short to another
+  // note's name ("z.note" as "z.not"). No name leaves "", which is no note.
+  std::wstring name(::DragQueryFileW(drop, 0, nullptr, 0), L'\0');
+  if (!name.empty()) name.resize(::DragQueryFileW(drop, 0, name.data(), static_cast<UINT>(name.size() + 1)));
   ::DragFinish(drop);
-  name[MAX_PATH - 1] = '\0';
-  if (fits) {
-    OpenNotePath(name);
-  } else {
-    ShowNoteMessage(kPathNotFound);
-  }
+  OpenNotePath(Utf8(name));
   return 0;
 }
 
-void NoteWindow::OpenNotePath(const std::string& path) {
-  std::string target = path;
-  PathKind kind = ClassifyExtension(FileExtension(path, IsAnsiLeadByte));
-  if (kind == PathKind::kShortcut) {
-    target = ResolveShortcut(path);
-    kind = ClassifyExtension(FileExtension(target, IsAnsiLeadByte));
-    if (kind == PathKind::kShortcut) return;  // a shortcut to a shortcut is not followed
-  }
-  if (kind != PathKind::kNote) return;
+namespace {
 
-  std::string note = CanonicalPath(target);
+// A path as the system reads it: full, and without the dots and blanks that
+// end its name ("Shopping.note." and "Shopping.note " are Shopping.note).
+// The system takes some names for a device, in any folder and with any
+// extension ("NUL.note", "COM1.note" are "\\.\NUL", "\\.\COM1"): their kind
+// is then that of the name as given.
+struct SystemPath {
+  std::string full;
+  PathKind kind;
+  bool device;
+};
+
+SystemPath Resolve(const std::string& path) {
+  constexpr std::string_view kDeviceSpace = R"(\\.\)";
+  std::string full = FullPath(path);
+  if (full.starts_with(kDeviceSpace) && !path.starts_with(kDeviceSpace)) {
+    const std::string_view name = std::string_view(path).substr(0, path.find_last_not_of(". ") + 1);
+    return {std::move(full), ClassifyExtension(FileExtension(name)), true};
+  }
+  const PathKind kind = ClassifyExtension(FileExtension(full));
+  return {std::move(full), kind, false};
+}
+
+}  // namespace
+
+void NoteWindow::OpenNotePath(const std::string& path) {
+  std::string name = path;
+  SystemPath target = Resolve(path);
+  if (target.kind == PathKind::kShortcut && !target.device) {
+    name = ResolveShortcut(target.full);
+    target = Resolve(name);
+    if (target.kind == PathKind::kShortcut) return;  // a shortcut to a shortcut is not followed
+  }
+  if (target.kind == PathKind::kOther) return;
+  // Opened, it would be read from and written to as the device.
+  if (target.device) {
+    ShowNoteMessage(FormatText(kDeviceNameText, {name}));
+    return;
+  }
+
+  std::string note = CanonicalPath(target.full);
   // A note is open in one window only: one that another window shows is
   // brought to the front there instead. A window still initialising (the
   // program started on that note) then goes without showing itself; else it
@@ -75,7 +98,10 @@ std::string NoteWindow::ResolveShortcut(const std::string& shortcut) {
 
 std::string NoteWindow::CanonicalPath(const std::string& path) {
   // The shell knows no current folder: a relative path is made whole first.
-  if (std::optional<std::string> found = ShellFileSystemPath(FullPath(path))) return std::move(*found);
+  const std::string full = FullPath(path);
+  if (std::optional<std::string> found = ShellFileSystemPath(full)) return std::move(*found);
+  // The shell takes no path of MAX_PATH characters or more; the file system does.
+  if (IdentifyFile(full)) return full;
   ShowNoteMessage(kPathNotFound);
   // The path as given: a note that does not exist yet is then created there
   // when the window closes, instead of the typed text going nowhere.

@@ -20,9 +20,11 @@ std::string Note(const std::string& text) { return EncodeNote({0, 0, 200, 180}, 
 // folder as it was. A note with no text yet (an empty or missing file, a long
 // name too) keeps the template's caption, place and size, and is written at
 // its path on close with the typed text (default.note even untouched). A note
-// dropped (also through a shortcut, in its short form) is shown after the
-// open one is saved; anything else, or a note that cannot be opened, leaves
-// the open note as it is; the open note dropped again is read afresh.
+// dropped (also through a shortcut) is shown after the open one is saved;
+// anything else, or a note that cannot be opened, leaves the open note as it
+// is; the open note dropped again is read afresh. Names are taken as the
+// system reads them: in Unicode, however long, without the dots and blanks
+// that end them; a name that the system takes for a device is refused.
 TEST(NotePath, TheCommandLineAndADropOpenOnlyNotesAndShortcutsToThemAndANewNoteIsWrittenAtItsPath) {
   test::TempFolder folder;
   test::InFolder in_folder(folder.path());
@@ -32,6 +34,11 @@ TEST(NotePath, TheCommandLineAndADropOpenOnlyNotesAndShortcutsToThemAndANewNoteI
     test::WriteFileBytes(at(name + std::string(".note")), Note(name));
   }
   test::WriteFileBytes(at("readme.txt"), Note("text"));
+  // "Zametka" in Cyrillic, which the tests' code page (1252) lacks; and a path of more than MAX_PATH characters.
+  const std::string cyrillic = "\xD0\x97\xD0\xB0\xD0\xBC\xD0\xB5\xD1\x82\xD0\xBA\xD0\xB0";
+  const std::string unicode = at(cyrillic + ".note");
+  const std::string long_name(120, 'l'), long_note = at(std::string(150, 'L') + "\\" + long_name + ".note");
+  std::filesystem::create_directory(WidePath(at(std::string(150, 'L'))));
   const auto shortcut = [&](const std::string& name, const std::string& target) {
     ComInitialization com;
     ComPtr<IShellLinkA> link;
@@ -49,31 +56,49 @@ TEST(NotePath, TheCommandLineAndADropOpenOnlyNotesAndShortcutsToThemAndANewNoteI
   // MAX_PATH characters long: the system would cut it short, to "...zzz.not", a note's name too.
   const std::string overlong = at(std::string(MAX_PATH - 6 - folder.path().size(), 'z') + ".note");
   test::FileHolder holder(at("held.note"));
-  const std::string first = at("first.note"), not_found = "MEMO!: Path not found.";
+  const std::string first = at("first.note"), not_found = "MEMO!: Path not found.", memo = " M E M O !";
+  const auto device = [](const std::string& name) { return "MEMO!: " + name + " is the name of a device, not"; };
+  const std::string shopping = at("My Notes\\shopping.note");
   // The command line's path ("" for none), what is typed, what is dropped, the note afterwards ("" for none) and
-  // its text, also in its file after the close, and a part of the one box's caption, ": " and text.
-  const std::tuple<std::string, std::string, std::vector<std::string>, std::string, std::string, std::string> rows[] = {
-      {"", "", {}, "default.note", "", ""},
-      {"empty.note", " edited", {}, at("empty.note"), " edited", ""},
-      {at("new.note"), " edited", {}, at("new.note"), " edited", not_found},
-      {at(std::string(200, 'n') + ".note"), " edited", {}, at(std::string(200, 'n') + ".note"), " edited", not_found},
-      {"My Notes\\shopping.note", "", {}, at("My Notes\\shopping.note"), "My Notes\\shopping", ""},
-      {"x?.note", "", {}, "", "", not_found},
-      {at(std::string(300, 'x') + ".note"), "", {}, "", "", not_found},
-      {"to deleted.lnk", "", {}, "", "", not_found},
-      {first, " edited", {at("readme.txt")}, first, "first edited", ""},
-      {first, " edited", {at("to text.lnk")}, first, "first edited", ""},
-      {first, " edited", {at("to shortcut.lnk")}, first, "first edited", ""},
-      {first, " edited", {overlong}, first, "first edited", not_found},
-      {first, " edited", {at("held.note")}, first, "first edited", "could not be read"},
-      {first, " edited", {at("to second.lnk")}, at("second.note"), "second", ""},
-      {first, " edited", {at("second.note"), first}, at("second.note"), "second", ""},
-      {first, " edited", {short_first}, first, "first", ""},
-      {first, " edited", {at("empty.note")}, at("empty.note"), "first edited", ""},
+  // its text, also in its file after the close, a part of the one box's caption, ": " and text, and the caption.
+  const std::tuple<std::string, std::string, std::vector<std::string>, std::string, std::string, std::string,
+                   std::string> rows[] = {
+      {"", "", {}, "default.note", "", "", memo},
+      {"empty.note", " edited", {}, at("empty.note"), " edited", "", memo},
+      {at("new.note"), " edited", {}, at("new.note"), " edited", not_found, memo},
+      {at(std::string(200, 'n') + ".note"), " edited", {}, at(std::string(200, 'n') + ".note"), " edited", not_found,
+       memo},
+      {"My Notes\\shopping.note", "", {}, shopping, "My Notes\\shopping", "", "shopping"},
+      {"My Notes\\shopping.note.", "", {}, shopping, "My Notes\\shopping", "", "shopping"},
+      {"My Notes\\shopping.note ", "", {}, shopping, "My Notes\\shopping", "", "shopping"},
+      {unicode, " edited", {}, unicode, "Zametka edited", "", cyrillic},
+      {long_note, " edited", {}, long_note, "long edited", "", long_name},
+      {"x?.note", "", {}, "", "", not_found, memo},
+      {at(std::string(300, 'x') + ".note"), "", {}, "", "", not_found, memo},
+      {"to deleted.lnk", "", {}, "", "", not_found, memo},
+      {"NUL.note", "", {}, "", "", device("NUL.note"), memo},
+      {at("COM1.note"), "", {}, "", "", device(at("COM1.note")), memo},
+      {first, " edited", {at("readme.txt")}, first, "first edited", "", "first"},
+      {first, " edited", {at("to text.lnk")}, first, "first edited", "", "first"},
+      {first, " edited", {at("to shortcut.lnk")}, first, "first edited", "", "first"},
+      {first, " edited", {overlong}, overlong, "first edited", not_found, "first"},
+      {first, " edited", {at("held.note")}, first, "first edited", "could not be read", "first"},
+      {first, " edited", {at(cyrillic + "\\CON.note")}, first, "first edited", device(at(cyrillic + "\\CON.note")),
+       "first"},
+      {first, " edited", {at("to second.lnk")}, at("second.note"), "second", "", "second"},
+      {first, " edited", {at("second.note"), first}, at("second.note"), "second", "", "second"},
+      {first, " edited", {at("second.note. ")}, at("second.note"), "second", "", "second"},
+      {first, " edited", {unicode}, unicode, "Zametka", "", cyrillic},
+      {first, " edited", {long_note}, long_note, "long", "", long_name},
+      {first, " edited", {short_first}, first, "first", "", "first"},
+      // The caption stays the last note's that had text.
+      {first, " edited", {at("empty.note")}, at("empty.note"), "first edited", "", "first"},
   };
-  for (const auto& [arguments, typed, dropped, opened, shown, said] : rows) {
+  for (const auto& [arguments, typed, dropped, opened, shown, said, caption] : rows) {
     SCOPED_TRACE(arguments + ", dropped: " + (dropped.empty() ? "" : dropped[0]));
     test::WriteFileBytes(first, Note("first"));
+    test::WriteFileBytes(unicode, Note("Zametka"));
+    test::WriteFileBytes(long_note, Note("long"));
     test::WriteFileBytes(at("empty.note"), "");
     const std::vector<std::string> files = test::FilesIn(folder.path());
     RECT rect{};
@@ -83,7 +108,7 @@ TEST(NotePath, TheCommandLineAndADropOpenOnlyNotesAndShortcutsToThemAndANewNoteI
       if (!dropped.empty()) test::Drop(window.hwnd(), dropped);
       EXPECT_EQ(WindowText(edit), shown);
       EXPECT_TRUE(opened.empty() || window.note_path() == opened) << window.note_path();
-      EXPECT_TRUE(shown != typed || WindowText(window.hwnd()) == " M E M O !");  // no note's text was read
+      EXPECT_EQ(Utf8(WindowTextW(window.hwnd())), caption);
       ::GetWindowRect(window.hwnd(), &rect);
     });
     // Every window here sits at 0,0, its note's place or the template's: its right and bottom are its size.

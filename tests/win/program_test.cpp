@@ -23,7 +23,8 @@ struct Started : UniqueKernelHandle {
 };
 
 // Installed under a folder with a blank, it opens the note that the registered
-// open command passes unquoted. It saves once typing stops, so a kill loses
+// open command passes unquoted, in the wide command line (the note's Cyrillic
+// name has no ANSI form). It saves once typing stops, so a kill loses
 // nothing typed before it. Its note is open in that one window: a second start
 // on it by another of its names, or a drop of it on another window, brings
 // that window to the front. A ten-megabyte text that an automation tool sends
@@ -33,25 +34,28 @@ struct Started : UniqueKernelHandle {
 // edit's layout, which takes time by the line, slow.
 TEST(Program, OpensTheShellsUnquotedPathSavesTypingAtOnceKeepsItsNoteInOneWindowAndTakesTenMegabytes) {
   test::TempFolder folder;
-  const std::string program = folder / "Program Files\\Quillbox.exe", note = folder / "My Notes\\Shopping.note";
+  const std::string name = "\xD0\x9F\xD0\xBE\xD0\xBA\xD1\x83\xD0\xBF\xD0\xBA\xD0\xB8";  // "Pokupki"
+  const std::string program = folder / "Program Files\\Quillbox.exe", note = folder / ("My Notes\\" + name + ".note");
   std::filesystem::create_directory(folder / "Program Files"), std::filesystem::create_directory(folder / "My Notes");
   test::WriteFileBytes(note, EncodeNote({0, 0, 1200, 300}, "Buy milk"));
   const std::string built = std::filesystem::path(ModulePath()).replace_filename("../../app/Quillbox.exe").string();
   ASSERT_TRUE(::CopyFileA(built.c_str(), program.c_str(), FALSE));
-  // _spawnl joins its arguments with blanks, unquoted: as the shell passes the open command's two paths.
-  Started first(::_spawnl(_P_NOWAIT, program.c_str(), program.c_str(), note.c_str(), nullptr));
+  // _wspawnl joins its arguments with blanks, unquoted: as the shell passes the open command's two paths.
+  const std::wstring wide_program = WidePath(program), wide_built = WidePath(built), caption = WidePath(name);
+  Started first(::_wspawnl(_P_NOWAIT, wide_program.c_str(), wide_program.c_str(), WidePath(note).c_str(), nullptr));
   HWND shown = nullptr;  // captioned with the note's name
-  ASSERT_TRUE(test::PumpUntil([&] { return (shown = ::FindWindowA("#32770", "Shopping")) != nullptr; }, 20000));
+  ASSERT_TRUE(test::PumpUntil([&] { return (shown = ::FindWindowW(L"#32770", caption.c_str())) != nullptr; }, 20000));
   HWND edit = ::GetDlgItem(shown, IDC_NOTE_TEXT);
   ::SendMessageA(edit, EM_SETSEL, 8, 8);
   for (const char c : std::string(" and bread")) ::SendMessageA(edit, WM_CHAR, c, 1);
   EXPECT_TRUE(test::PumpUntil([&] { return DecodeNote(test::ReadFileBytes(note)).text == "Buy milk and bread"; }, 15000));
 
-  char short_name[MAX_PATH] = {};
-  ::GetShortPathNameA(note.c_str(), short_name, MAX_PATH);
+  wchar_t short_name[MAX_PATH] = {};
+  ::GetShortPathNameW(WidePath(note).c_str(), short_name, MAX_PATH);
   UniqueWindow other(::CreateWindowExA(0, "Static", "", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, 0, 0, 0, 0));
   ::SetForegroundWindow(other.get());
-  EXPECT_EQ(Started(::_spawnl(_P_NOWAIT, built.c_str(), built.c_str(), short_name, nullptr)).ExitCode(20000), 0u);
+  EXPECT_EQ(Started(::_wspawnl(_P_NOWAIT, wide_built.c_str(), wide_built.c_str(), short_name, nullptr)).ExitCode(20000),
+            0u);
   EXPECT_EQ(::GetForegroundWindow(), shown);
   ::SetForegroundWindow(other.get());
   EXPECT_TRUE(test::RunNote("Quillbox.exe \"\"", [&](NoteWindow& dropped_on, HWND) {

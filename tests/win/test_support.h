@@ -34,7 +34,7 @@ namespace fs = std::filesystem;
 // Allocations of this many bytes or more fail while it is not 0 (see test_main.cpp).
 extern std::atomic<size_t> failing_allocation_size;
 
-struct RecordedBox { std::string caption, text; };
+struct RecordedBox { std::string caption, text; };  // UTF-8, as the program's paths
 
 // While it lives, every message box that this thread opens is recorded and
 // answered at once: with the next queued answer, else its default button.
@@ -59,7 +59,7 @@ class MessageBoxRecorder {
     if (code == HCBT_ACTIVATE && self && ::GetClassNameA(box, kind, sizeof kind) && kind == std::string("#32770") &&
         !Window::FromHandle(box) && !::GetPropA(box, "Quillbox.Test.Answered")) {
       ::SetPropA(box, "Quillbox.Test.Answered", box);
-      self->boxes_.push_back({WindowText(box), WindowText(::GetDlgItem(box, 0xFFFF))});
+      self->boxes_.push_back({Utf8(WindowTextW(box)), Utf8(WindowTextW(::GetDlgItem(box, 0xFFFF)))});
       int answer = LOWORD(::SendMessageA(box, DM_GETDEFID, 0, 0));
       if (!self->answers_.empty()) answer = self->answers_.front(), self->answers_.pop_front();
       if (self->when_waiting_) {
@@ -121,16 +121,17 @@ inline std::vector<std::string> FilesIn(const std::string& folder) {
   return names;
 }
 
-// "<missing>" when it cannot be read.
+// Paths are UTF-8, as the program's. "<missing>" when it cannot be read.
 inline std::string ReadFileBytes(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
+  std::ifstream file(fs::path(WidePath(path)), std::ios::binary);
   return file ? std::string(std::istreambuf_iterator<char>(file), {}) : "<missing>";
 }
 
 // Throws when it cannot.
 inline void WriteFileBytes(const std::string& path, const std::string& bytes) {
-  ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  if (!(std::ofstream(path, std::ios::binary) << bytes).flush()) throw std::runtime_error("cannot write " + path);
+  ::SetFileAttributesW(WidePath(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+  std::ofstream file(fs::path(WidePath(path)), std::ios::binary);
+  if (!(file << bytes).flush()) throw std::runtime_error("cannot write " + path);
 }
 
 // Holds a file open with no sharing, as another program would. Share modes
@@ -204,14 +205,15 @@ void RunWhileOpen(Runnable& window, const std::function<void()>& while_open) {
   window.RunModal();
 }
 
-// Drops `files` on `window` as the shell does.
+// Drops `files` on `window` as the shell does, in UTF-16.
 inline void Drop(HWND window, const std::vector<std::string>& files) {
-  std::string names;
-  for (const std::string& file : files) names += file + '\0';
-  HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() + 1);
+  std::wstring names;
+  for (const std::string& file : files) names += WidePath(file) + L'\0';
+  HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + (names.size() + 1) * sizeof(wchar_t));
   auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
   drop->pFiles = sizeof(DROPFILES);
-  names.copy(reinterpret_cast<char*>(drop + 1), names.size());
+  drop->fWide = TRUE;
+  names.copy(reinterpret_cast<wchar_t*>(drop + 1), names.size());
   ::GlobalUnlock(memory);
   ::SendMessageA(window, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
 }

@@ -102,12 +102,14 @@ bool HandOverNote(const FileIdentity& identity, HWND window, bool claim) {
       constexpr UINT kAnswerMs = 10000;
       const bool answered =
           ::SendMessageTimeoutW(other, TakeNoteMessage(), 0, 0, SMTO_NORMAL, kAnswerMs, &answer) != 0;
-      if (answer == kTaken || (!answered && ::IsWindow(other) && !::GetPropW(other, kClosing))) {
-        // Taken, or no answer from a window that still shows the note (busy
-        // or hung): opening the note a second time would be worse.
+      if (answer == kTaken) {
         BringToFront(other);
         return true;
       }
+      // No answer yet from a window that still shows the note (busy loading
+      // it, say): only its own answer hands the note over, and opening the
+      // note a second time would be worse, so it is asked again.
+      if (!answered && ::IsWindow(other) && !::GetPropW(other, kClosing)) continue;
     }
     // Closing: its save and end come first. One of this thread cannot end
     // while this waits for it.

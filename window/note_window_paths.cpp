@@ -39,12 +39,12 @@ struct SystemPath {
 SystemPath Resolve(const std::string& path) {
   constexpr std::string_view kDeviceSpace = R"(\\.\)";
   std::string full = FullPath(path);
-  if (full.starts_with(kDeviceSpace) && !path.starts_with(kDeviceSpace)) {
-    const std::string_view name = std::string_view(path).substr(0, path.find_last_not_of(". ") + 1);
-    return {std::move(full), ClassifyExtension(FileExtension(name)), true};
-  }
-  const PathKind kind = ClassifyExtension(FileExtension(full));
-  return {std::move(full), kind, false};
+  // The kind is the name's as given, less what the system drops at its end:
+  // a bare "note" is still a note's name, whatever folder it is in.
+  const std::string_view name = std::string_view(path).substr(0, path.find_last_not_of(". ") + 1);
+  const PathKind kind = ClassifyExtension(FileExtension(name));
+  const bool device = full.starts_with(kDeviceSpace) && !path.starts_with(kDeviceSpace);
+  return {std::move(full), kind, device};
 }
 
 }  // namespace

@@ -209,17 +209,12 @@ TEST(NoteSafety, TabKeysInsertTabsAndEscapeClosesTheWindow) {
     HWND edit = ::GetDlgItem(window.hwnd(), IDC_NOTE_TEXT);
     ::SetFocus(edit);  // as a click into the text does
     ::SendMessageW(edit, EM_SETSEL, 3, 3);
-    const auto press = [](WORD key) { return std::vector<INPUT>{Key(key), Key(key, KEYEVENTF_KEYUP)}; };
-    const auto with = [&](WORD modifier, WORD key) {
-      std::vector<INPUT> keys = press(key);
-      keys.insert(keys.begin(), Key(modifier));
-      keys.push_back(Key(modifier, KEYEVENTF_KEYUP));
-      return keys;
-    };
     std::vector<INPUT> keys;
-    for (const auto& part : {press(VK_TAB), press('X'), with(VK_CONTROL, VK_TAB), press('Y'), with(VK_SHIFT, VK_TAB),
-                             press('Z'), press(VK_ESCAPE)}) {
-      keys.insert(keys.end(), part.begin(), part.end());
+    for (const auto [modifier, key] : {std::pair<WORD, WORD>{0, VK_TAB}, {0, 'X'}, {VK_CONTROL, VK_TAB}, {0, 'Y'},
+                                       {VK_SHIFT, VK_TAB}, {0, 'Z'}, {0, VK_ESCAPE}}) {
+      if (modifier) keys.push_back(Key(modifier));
+      keys.insert(keys.end(), {Key(key), Key(key, KEYEVENTF_KEYUP)});
+      if (modifier) keys.push_back(Key(modifier, KEYEVENTF_KEYUP));
     }
     ::SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
     escape_missed = nullptr;

@@ -10,20 +10,12 @@
 namespace quillbox {
 namespace {
 
-// GetLongPathNameW or GetShortPathNameW: both report the size they need when
-// the buffer is too small.
+// GetLongPathNameW or GetShortPathNameW of `path`; empty where the system
+// cannot give it.
 template <class Convert>
 std::wstring ConvertedPath(const std::wstring& path, Convert convert) {
   if (path.empty()) return {};
-  std::wstring converted(MAX_PATH, L'\0');
-  DWORD length = convert(path.c_str(), converted.data(), static_cast<DWORD>(converted.size()));
-  if (length >= converted.size()) {
-    converted.resize(length);
-    length = convert(path.c_str(), converted.data(), static_cast<DWORD>(converted.size()));
-  }
-  if (length == 0 || length >= converted.size()) return {};
-  converted.resize(length);
-  return converted;
+  return SystemString([&](wchar_t* buffer, DWORD size) { return convert(path.c_str(), buffer, size); });
 }
 
 }  // namespace

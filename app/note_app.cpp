@@ -12,9 +12,7 @@ bool NoteApp::Start() {
   // embedded (ActiveX) controls, so the dialog machinery needs no setting up.
   // The wide line, as UTF-8: a path in it may hold what the ANSI code page lacks.
   NoteWindow window(Utf8(::GetCommandLineW()));
-  main_window_ = &window;
   window.RunModal();
-  main_window_ = nullptr;
   return false;
 }
 

@@ -19,16 +19,9 @@ SECURITY_ATTRIBUTES InheritableSecurity() {
 }
 
 std::wstring FullWidePath(const std::wstring& path) {
-  std::wstring full(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-    if (length == 0) return {};
-    if (length < full.size()) {
-      full.resize(length);
-      return full;
-    }
-    full.resize(length);
-  }
+  return SystemString([&](wchar_t* buffer, DWORD size) {
+    return ::GetFullPathNameW(path.c_str(), size, buffer, nullptr);
+  });
 }
 
 // The extended-length form of a full path.
@@ -63,10 +56,8 @@ std::wstring TemporaryNameFor(const std::wstring& name, int number) {
   ::wsprintfW(suffix, number > 0 ? L".%d.tmp" : L".tmp", number);
   const std::wstring tail = suffix;
   if (name.size() + 1 + tail.size() <= kLongestName) return L"~" + name + tail;
-  std::uint32_t hash = 2166136261u;  // FNV-1a
-  for (const wchar_t c : name) hash = (hash ^ static_cast<std::uint32_t>(c)) * 16777619u;
   wchar_t hashed[16];
-  ::wsprintfW(hashed, L"~%08lx", static_cast<unsigned long>(hash));
+  ::wsprintfW(hashed, L"~%08lx", static_cast<unsigned long>(HashText(name) & 0xFFFFFFFFu));
   const std::wstring end = hashed + tail;
   return L"~" + name.substr(0, kLongestName - 1 - end.size()) + end;
 }
@@ -91,18 +82,11 @@ std::wstring FinalName(const std::wstring& name) {
   UniqueFile file(::CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!file) return name;
-  std::wstring resolved(MAX_PATH, L'\0');
-  for (;;) {
-    // In the extended form ("\\?\C:\..." or "\\?\UNC\..."), which every call below takes.
-    const DWORD length = ::GetFinalPathNameByHandleW(
-        file.get(), resolved.data(), static_cast<DWORD>(resolved.size()), FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (length == 0) return name;
-    if (length < resolved.size()) {
-      resolved.resize(length);
-      return resolved;
-    }
-    resolved.resize(length);
-  }
+  // In the extended form ("\\?\C:\..." or "\\?\UNC\..."), which every call below takes.
+  std::wstring resolved = SystemString([&](wchar_t* buffer, DWORD size) {
+    return ::GetFinalPathNameByHandleW(file.get(), buffer, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  });
+  return resolved.empty() ? name : resolved;
 }
 
 // A function that `module` exports, nullptr where it does not. The cast goes

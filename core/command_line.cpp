@@ -112,11 +112,8 @@ ParsedCommandLine ParseArguments(const std::vector<std::string>& arguments) {
         parsed.command = ShellCommand::kDde;
       } else if (EqualsIgnoringAsciiCase(name, "unregister") || EqualsIgnoringAsciiCase(name, "unregserver")) {
         parsed.command = ShellCommand::kUnregister;
-      } else if (EqualsIgnoringAsciiCase(name, "embedding")) {
-        parsed.embedding = true;
-      } else if (EqualsIgnoringAsciiCase(name, "automation")) {
-        parsed.automation = true;
       }
+      // Any other switch ("Embedding", "Automation", ...) is ignored.
     } else if (!have_file_name) {
       parsed.file_name = argument;
       have_file_name = true;

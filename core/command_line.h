@@ -13,8 +13,6 @@ enum class ShellCommand { kNew, kOpen, kPrint, kPrintTo, kDde, kUnregister };
 struct ParsedCommandLine {
   ShellCommand command = ShellCommand::kNew;
   std::string file_name;          // the first argument that is not a switch
-  bool embedding = false;         // "Embedding" / "Automation": nothing reads these
-  bool automation = false;
 };
 
 // Splits the arguments that follow the program name by the C runtime's rules:

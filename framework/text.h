@@ -25,6 +25,25 @@ std::string Utf8(std::wstring_view text);
 // `text` in the ANSI code page, or nothing when a character would be lost.
 std::optional<std::string> ToAnsiExactly(std::wstring_view text);
 
+// What a system call writes into a buffer, for the calls that return the
+// length written, or the size they need when the buffer is too small
+// (GetFullPathNameW, GetLongPathNameW, GetFinalPathNameByHandleW, ...):
+// `fill(buffer, size)` is called with larger buffers until it fits. Empty
+// when the call fails (returns 0).
+template <class Fill>
+std::wstring SystemString(Fill fill) {
+  std::wstring text(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = fill(text.data(), static_cast<DWORD>(text.size()));
+    if (length == 0) return {};
+    if (length < text.size()) {
+      text.resize(length);
+      return text;
+    }
+    text.resize(length);
+  }
+}
+
 // A window's whole text (an edit control's, say).
 std::wstring WindowTextW(HWND window);
 std::string WindowText(HWND window);

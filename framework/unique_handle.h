@@ -78,12 +78,6 @@ struct CursorTraits {
   static void Close(Handle handle) noexcept { ::DestroyCursor(handle); }
 };
 
-struct FindTraits {
-  using Handle = HANDLE;
-  static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-  static void Close(Handle handle) noexcept { ::FindClose(handle); }
-};
-
 struct ModuleTraits {
   using Handle = HMODULE;
   static Handle Invalid() noexcept { return nullptr; }
@@ -109,9 +103,7 @@ using UniqueFile = UniqueHandle<FileHandleTraits>;
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueKey = UniqueHandle<RegistryKeyTraits>;
 using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;
-using UniqueBrush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
 using UniqueCursor = UniqueHandle<CursorTraits>;
-using UniqueFind = UniqueHandle<FindTraits>;
 using UniqueModule = UniqueHandle<ModuleTraits>;
 using UniqueHook = UniqueHandle<HookTraits>;
 using UniqueWindow = UniqueHandle<WindowTraits>;

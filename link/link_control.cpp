@@ -26,7 +26,6 @@ void LinkControl::OnTakeOver() {
   description.lfUnderline = TRUE;
   underlined_font_.reset(::CreateFontIndirectA(&description));
 
-  FitToText();
   LoadLinkCursor();
   // A mode set before the take-over gives way to the default one (and the
   // plain font is sent); the default mode sends nothing.
@@ -70,7 +69,6 @@ void LinkControl::LoadLinkCursor() {
 void LinkControl::SetUrl(const std::string& url) {
   url_ = url;
   if (!HasWindow()) return;
-  FitToText();
   TOOLINFOA tool = Tool();
   ::SendMessageA(tooltip_.get(), TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
 }
@@ -88,47 +86,6 @@ void LinkControl::SetUnderline(UnderlineMode mode) {
     ::InvalidateRect(hwnd(), nullptr, TRUE);
   }
   underline_ = mode;
-}
-
-void LinkControl::FitToText() {
-  if (!HasWindow() || !adjust_to_fit_) return;
-  RECT window{}, client{};
-  ::GetWindowRect(hwnd(), &window);
-  ::GetClientRect(hwnd(), &client);
-  ::ClientToScreen(hwnd(), reinterpret_cast<POINT*>(&client.left));
-  ::ClientToScreen(hwnd(), reinterpret_cast<POINT*>(&client.right));
-  if (HWND parent = ::GetParent(hwnd())) {
-    ::ScreenToClient(parent, reinterpret_cast<POINT*>(&window.left));
-    ::ScreenToClient(parent, reinterpret_cast<POINT*>(&window.right));
-    ::ScreenToClient(parent, reinterpret_cast<POINT*>(&client.left));
-    ::ScreenToClient(parent, reinterpret_cast<POINT*>(&client.right));
-  }
-  const std::string text = WindowText(hwnd());
-  SIZE extent{};
-  HDC dc = ::GetDC(hwnd());
-  HGDIOBJ previous = ::SelectObject(dc, underlined_font_.get());
-  ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-  ::SelectObject(dc, previous);
-  ::ReleaseDC(hwnd(), dc);
-
-  const int height = extent.cy + (window.bottom - window.top) - (client.bottom - client.top);
-  const int width = extent.cx + (window.right - window.left) - (client.right - client.left);
-  const LONG_PTR style = ::GetWindowLongPtrA(hwnd(), GWL_STYLE);
-  RECT placed = window;
-  if (style & SS_CENTERIMAGE) {
-    ::InflateRect(&placed, 0, -((placed.bottom - placed.top) - height) / 2);
-  } else {
-    placed.bottom = placed.top + height;
-  }
-  if (style & SS_CENTER) {
-    ::InflateRect(&placed, -((placed.right - placed.left) - width) / 2, 0);
-  } else if (style & SS_RIGHT) {
-    placed.left = placed.right - width;
-  } else {
-    placed.right = placed.left + width;
-  }
-  ::SetWindowPos(hwnd(), nullptr, placed.left, placed.top, placed.right - placed.left, placed.bottom - placed.top,
-                 SWP_NOZORDER);
 }
 
 void LinkControl::Click() {

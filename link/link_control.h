@@ -27,9 +27,6 @@ class LinkControl : public Control<LinkControl> {
   void SetUrl(const std::string& url);
   void SetVisited(bool visited);
   void SetUnderline(UnderlineMode mode);
-  // Resizes the control to its text; only with the adjust-to-fit flag set,
-  // which nothing in the program sets.
-  void FitToText();
   // Opens the URL; beeps and says why when that fails.
   void Click();
 
@@ -71,7 +68,6 @@ class LinkControl : public Control<LinkControl> {
   bool over_ = false;
   bool visited_ = false;
   UnderlineMode underline_ = UnderlineMode::OnHover;
-  bool adjust_to_fit_ = false;
   // Owned resources, declared so that they are released in this order:
   // underlined font, cursor, tooltip, normal font, URL.
   std::string url_;

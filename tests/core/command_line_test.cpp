@@ -28,7 +28,6 @@ TEST(ParseArguments, LaterSwitchWinsAndOnlyNamedSwitchesIgnoreCase) {
   const ParsedCommandLine parsed = ParseArguments({"/p", "a.note", "-EMBEDDING", "/Dde", "-dde", "/PT", "b.note"});
   EXPECT_EQ(parsed.command, ShellCommand::kDde);
   EXPECT_EQ(parsed.file_name, "a.note");
-  EXPECT_TRUE(parsed.embedding && !parsed.automation);
 }
 
 // The path comes from the raw tail unless it is quoted; an unquoted path of

@@ -132,7 +132,7 @@ TEST(NoteFile, AChangeRightBeforeTheRenameIsKeptAndOneRightAfterIsNotTakenForThe
   const std::string note = folder / "a.note";
   test::WriteFileBytes(note, "old");
   for (const bool before : {true, false}) {
-    SaveJob job{note, L"ours", {1, 2, 3, 4}, StampOf(note), true};
+    SaveJob job{note, L"ours", {1, 2, 3, 4}, StampOf(note), true, {}};
     job.around_replace = [&](const FileIdentity&, const std::function<bool()>& replace) {
       if (before) test::WriteFileBytes(note, "theirs");
       replace();

@@ -210,7 +210,7 @@ TEST(NoteSafety, TabKeysInsertTabsAndEscapeClosesTheWindow) {
     ::SetFocus(edit);  // as a click into the text does
     ::SendMessageW(edit, EM_SETSEL, 3, 3);
     std::vector<INPUT> keys;
-    for (const auto [modifier, key] : {std::pair<WORD, WORD>{0, VK_TAB}, {0, 'X'}, {VK_CONTROL, VK_TAB}, {0, 'Y'},
+    for (const auto& [modifier, key] : {std::pair<WORD, WORD>{0, VK_TAB}, {0, 'X'}, {VK_CONTROL, VK_TAB}, {0, 'Y'},
                                        {VK_SHIFT, VK_TAB}, {0, 'Z'}, {0, VK_ESCAPE}}) {
       if (modifier) keys.push_back(Key(modifier));
       keys.insert(keys.end(), {Key(key), Key(key, KEYEVENTF_KEYUP)});

@@ -1,7 +1,7 @@
 #include "about/about_box.h"
 
 #include "res/resource.h"
-#include "window/colors.h"
+#include "colors/colors.h"
 #include "framework/placement_win.h"
 
 namespace quillbox {

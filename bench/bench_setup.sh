@@ -13,7 +13,7 @@ build="$here/build/windows"
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64.cmake" \
       -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" -j 2 --target Quillbox note_driver >/dev/null
-quillbox="${QUILLBOX_EXE:-$build/app/Quillbox.exe}"
+quillbox="${QUILLBOX_EXE:-$build/program/Quillbox.exe}"
 driver="$build/bench/note_driver.exe"
 work="$build/$bench_work"
 rm -rf "$work"

@@ -13,8 +13,8 @@ count() {
   echo "$total"
 }
 
-code=$(count core framework app window shell link about res)
+code=$(count core framework colors app window shell link about res program)
 tests=$(count tests)
-echo "code (core framework app window shell link about res): $code lines"
+echo "code (core framework colors app window shell link about res program): $code lines"
 echo "tests: $tests lines, $((100 * tests / code))% of the code (aim: 25-33%, at most 40%)"
 echo "bench: $(count bench) lines, fuzz: $(count fuzz) lines"

@@ -32,4 +32,4 @@ desktop=none
 case "${XAUTHORITY:-}" in */xvfb-run.*) desktop=virtual ;; esac
 echo "Opening default.note in $PWD"
 WINEPREFIX="$build/wineprefix-run" QUILLBOX_WINE_DESKTOP="$desktop" \
-  exec "$here/scripts/wine-run.sh" "$build/app/Quillbox.exe" "$@"
+  exec "$here/scripts/wine-run.sh" "$build/program/Quillbox.exe" "$@"

@@ -14,7 +14,7 @@
 #include "framework/text.h"
 #include "res/resource.h"
 #include "shell/file_type_registration.h"
-#include "window/colors.h"
+#include "colors/colors.h"
 
 namespace quillbox {
 namespace {

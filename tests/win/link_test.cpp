@@ -7,7 +7,7 @@
 #include "core/url_launch.h"
 #include "tests/win/test_resource.h"
 #include "tests/win/test_support.h"
-#include "window/colors.h"
+#include "colors/colors.h"
 
 namespace quillbox {
 namespace {

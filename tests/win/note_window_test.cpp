@@ -3,7 +3,7 @@
 // menu and the About box it opens, the icon, the layout, the exact bytes the
 // end of the session writes, and where a rectangle on no monitor puts it.
 #include "tests/win/test_support.h"
-#include "window/colors.h"
+#include "colors/colors.h"
 
 namespace quillbox {
 namespace {

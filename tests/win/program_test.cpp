@@ -38,7 +38,7 @@ TEST(Program, OpensTheShellsUnquotedPathSavesTypingAtOnceKeepsItsNoteInOneWindow
   const std::string program = folder / "Program Files\\Quillbox.exe", note = folder / ("My Notes\\" + name + ".note");
   std::filesystem::create_directory(folder / "Program Files"), std::filesystem::create_directory(folder / "My Notes");
   test::WriteFileBytes(note, EncodeNote({0, 0, 1200, 300}, "Buy milk"));
-  const std::string built = std::filesystem::path(ModulePath()).replace_filename("../../app/Quillbox.exe").string();
+  const std::string built = std::filesystem::path(ModulePath()).replace_filename("../../program/Quillbox.exe").string();
   ASSERT_TRUE(::CopyFileA(built.c_str(), program.c_str(), FALSE));
   // _wspawnl joins its arguments with blanks, unquoted: as the shell passes the open command's two paths.
   const std::wstring wide_program = WidePath(program), wide_built = WidePath(built), caption = WidePath(name);
@@ -84,7 +84,7 @@ TEST(Program, OpensTheShellsUnquotedPathSavesTypingAtOnceKeepsItsNoteInOneWindow
 TEST(Program, OfTwoStartsAtOnceOneOpensTheNoteAndAStartWaitsForItsClosingWindow) {
   test::TempFolder folder;
   const std::string note = folder / "Race.note";
-  const std::string built = std::filesystem::path(ModulePath()).replace_filename("../../app/Quillbox.exe").string();
+  const std::string built = std::filesystem::path(ModulePath()).replace_filename("../../program/Quillbox.exe").string();
   // Large enough that a start takes a while from its look to its window.
   std::string filler;
   while (filler.size() < 1'000'000) filler += "\r\n" + std::string(60, 'f');

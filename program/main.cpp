@@ -1,7 +1,7 @@
 #include <windows.h>
 
-#include "app/note_app.h"
-#include "window/colors.h"
+#include "program/note_app.h"
+#include "colors/colors.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // The brush lives as long as the process, from before the window exists.

@@ -1,4 +1,4 @@
-#include "app/note_app.h"
+#include "program/note_app.h"
 
 #include <windows.h>
 

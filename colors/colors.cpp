@@ -1,4 +1,4 @@
-#include "window/colors.h"
+#include "colors/colors.h"
 
 namespace quillbox {
 

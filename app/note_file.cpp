@@ -355,8 +355,9 @@ DWORD WriteNoteFile(const std::string& path, std::string_view bytes, NoteWrite* 
   // hidden note. It is held with no sharing from its creation to the rename,
   // which goes through this handle: no other save can take, change or remove it.
   std::wstring temporary;
-  UniqueFile file = CreateTemporary(target_name.substr(0, slash + 1), target_name.substr(slash + 1),
-                                    (attributes & ~FILE_ATTRIBUTE_NORMAL) | FILE_ATTRIBUTE_HIDDEN, temporary);
+  const DWORD hidden = (attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_NORMAL)) | FILE_ATTRIBUTE_HIDDEN;
+  UniqueFile file =
+      CreateTemporary(target_name.substr(0, slash + 1), target_name.substr(slash + 1), hidden, temporary);
   if (!file) {
     // A folder that takes no new file may still hold a note that may be
     // written. Other failures (a missing folder, a full disk) would fail or

@@ -31,6 +31,16 @@ for target in note_codec_fuzz command_line_fuzz; do
   "$here/build/fuzz/fuzz/$target" -max_total_time="$QUILLBOX_FUZZ_SECONDS" -max_len=4096 2>&1 | tail -n 1
 done
 
+echo "== Windows sources, compiled only, by a second compiler with its stricter warnings"
+# clang++ for the mingw-w64 target, against mingw's own headers and C++ library.
+mingw_cxx="$(ls -d /usr/lib/gcc/x86_64-w64-mingw32/*-posix/include/c++ | head -n 1)"
+for source in $(cd "$here" && git ls-files 'framework/*.cpp' 'colors/*.cpp' 'link/*.cpp' 'about/*.cpp' \
+                'shell/*.cpp' 'app/*.cpp' 'window/*.cpp' 'program/*.cpp'); do
+  clang++ --target=x86_64-w64-mingw32 -std=c++20 -fsyntax-only -nostdinc++ -isystem "$mingw_cxx" \
+          -isystem "$mingw_cxx/x86_64-w64-mingw32" -I"$here" -DWIN32_LEAN_AND_MEAN -DNOMINMAX -DSTRICT \
+          -Wall -Wextra -Wconversion -Wsign-conversion -Wshadow -Werror "$here/$source"
+done
+
 echo "== Windows build under Wine"
 build="$here/build/windows"
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64.cmake" \

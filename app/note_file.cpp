@@ -205,7 +205,7 @@ bool RenameThrough(HANDLE file, const std::wstring& target) {
 
 // The name to hand to the system's wide calls: full, and in the extended
 // form where it is too long for the plain one.
-std::wstring SystemName(const std::string& path) { return ExtendedIfLong(FullWidePath(WidePath(path))); }
+std::wstring SystemName(const std::string& path) { return ExtendedIfLong(FullWidePath(FromUtf8(path))); }
 
 }  // namespace
 
@@ -263,7 +263,7 @@ std::wstring TextOfNote(const DecodedNote& note) {
 }
 
 std::string FullPath(const std::string& path) {
-  const std::wstring full = FullWidePath(WidePath(path));
+  const std::wstring full = FullWidePath(FromUtf8(path));
   return full.empty() ? path : Utf8(full);
 }
 
@@ -329,7 +329,7 @@ DWORD WriteNoteFile(const std::string& path, std::string_view bytes, NoteWrite* 
   NoteWrite plain;
   NoteWrite& note = write ? *write : plain;
   note.changed_on_disk = false;
-  const std::wstring full = FullWidePath(WidePath(path));
+  const std::wstring full = FullWidePath(FromUtf8(path));
   if (full.empty() || full.find_last_of(L"\\/") == std::wstring::npos) return ERROR_INVALID_NAME;
   const std::wstring target_name = FinalName(ExtendedIfLong(full));
   const size_t slash = target_name.find_last_of(L"\\/");

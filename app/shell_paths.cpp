@@ -12,7 +12,7 @@ namespace quillbox {
 ShortcutTarget ResolveShortcutTarget(HWND owner, const std::string& shortcut) {
   ShortcutTarget result;
   // A path too long for the shell's buffer names no shortcut we could load.
-  const std::wstring wide = WidePath(shortcut);
+  const std::wstring wide = FromUtf8(shortcut);
   if (wide.size() >= MAX_PATH) return result;
 
   ComInitialization com;
@@ -38,7 +38,7 @@ ShortcutTarget ResolveShortcutTarget(HWND owner, const std::string& shortcut) {
 }
 
 std::optional<std::string> ShellFileSystemPath(const std::string& path) {
-  std::wstring wide = WidePath(path);
+  std::wstring wide = FromUtf8(path);
   if (wide.size() >= MAX_PATH) return std::nullopt;
   // The shell finds nothing but existing items anyway; asking it about
   // anything else gains nothing, and Wine's shell takes a path that begins

@@ -37,7 +37,7 @@ bool IsAnsiLeadByte(unsigned char byte) { return ::IsDBCSLeadByte(byte) != FALSE
 
 int ShowAppMessage(HWND owner, const std::string& text, UINT style) {
   const std::string module = Utf8(ModulePathW());
-  return ::MessageBoxW(owner, WidePath(text).c_str(), WidePath(ApplicationTitle(module)).c_str(), style);
+  return ::MessageBoxW(owner, FromUtf8(text).c_str(), FromUtf8(ApplicationTitle(module)).c_str(), style);
 }
 
 }  // namespace quillbox

@@ -35,7 +35,7 @@ std::wstring ToWide(std::string_view text, UINT code_page) {
 
 std::string FromWide(std::wstring_view text, UINT code_page) { return Narrow(text, code_page, 0, nullptr); }
 
-std::wstring WidePath(std::string_view utf8) { return ToWide(utf8, CP_UTF8); }
+std::wstring FromUtf8(std::string_view utf8) { return ToWide(utf8, CP_UTF8); }
 
 std::string Utf8(std::wstring_view text) { return FromWide(text, CP_UTF8); }
 

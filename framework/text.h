@@ -19,7 +19,7 @@ std::string FromWide(std::wstring_view text, UINT code_page = CP_ACP);
 // Paths, and the messages that carry them, are UTF-8 from the command line
 // on, so that a name the ANSI code page lacks survives; the system's wide
 // calls take them as UTF-16.
-std::wstring WidePath(std::string_view utf8);
+std::wstring FromUtf8(std::string_view utf8);
 std::string Utf8(std::wstring_view text);
 
 // `text` in the ANSI code page, or nothing when a character would be lost.

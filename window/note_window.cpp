@@ -168,14 +168,14 @@ Handled NoteWindow::OnCtlColor(WPARAM dc, LPARAM) {
 void NoteWindow::UpdateTitle() {
   wchar_t title[256] = {};
   // On failure the caption comes from the path's own file name.
-  if (::GetFileTitleW(WidePath(note_.path()).c_str(), title, ARRAYSIZE(title)) != 0) title[0] = L'\0';
+  if (::GetFileTitleW(FromUtf8(note_.path()).c_str(), title, ARRAYSIZE(title)) != 0) title[0] = L'\0';
   title[ARRAYSIZE(title) - 1] = L'\0';
   // UTF-8 has no lead byte that the caption's rules could take for a '.' or a separator.
-  ::SetWindowTextW(hwnd(), WidePath(NoteCaption(Utf8(title), note_.path())).c_str());
+  ::SetWindowTextW(hwnd(), FromUtf8(NoteCaption(Utf8(title), note_.path())).c_str());
 }
 
 int NoteWindow::ShowNoteMessage(std::string_view text) {
-  return ::MessageBoxW(hwnd(), WidePath(text).c_str(), WidePath(kNoteMessageCaption).c_str(), MB_OK);
+  return ::MessageBoxW(hwnd(), FromUtf8(text).c_str(), FromUtf8(kNoteMessageCaption).c_str(), MB_OK);
 }
 
 }  // namespace quillbox

@@ -38,7 +38,7 @@ TEST(NotePath, TheCommandLineAndADropOpenOnlyNotesAndShortcutsToThemAndANewNoteI
   const std::string cyrillic = "\xD0\x97\xD0\xB0\xD0\xBC\xD0\xB5\xD1\x82\xD0\xBA\xD0\xB0";
   const std::string unicode = at(cyrillic + ".note");
   const std::string long_name(120, 'l'), long_note = at(std::string(150, 'L') + "\\" + long_name + ".note");
-  std::filesystem::create_directory(WidePath(at(std::string(150, 'L'))));
+  std::filesystem::create_directory(FromUtf8(at(std::string(150, 'L'))));
   const auto shortcut = [&](const std::string& name, const std::string& target) {
     ComInitialization com;
     ComPtr<IShellLinkA> link;

@@ -41,8 +41,8 @@ TEST(Program, OpensTheShellsUnquotedPathSavesTypingAtOnceKeepsItsNoteInOneWindow
   const std::string built = std::filesystem::path(ModulePath()).replace_filename("../../program/Quillbox.exe").string();
   ASSERT_TRUE(::CopyFileA(built.c_str(), program.c_str(), FALSE));
   // _wspawnl joins its arguments with blanks, unquoted: as the shell passes the open command's two paths.
-  const std::wstring wide_program = WidePath(program), wide_built = WidePath(built), caption = WidePath(name);
-  Started first(::_wspawnl(_P_NOWAIT, wide_program.c_str(), wide_program.c_str(), WidePath(note).c_str(), nullptr));
+  const std::wstring wide_program = FromUtf8(program), wide_built = FromUtf8(built), caption = FromUtf8(name);
+  Started first(::_wspawnl(_P_NOWAIT, wide_program.c_str(), wide_program.c_str(), FromUtf8(note).c_str(), nullptr));
   HWND shown = nullptr;  // captioned with the note's name
   ASSERT_TRUE(test::PumpUntil([&] { return (shown = ::FindWindowW(L"#32770", caption.c_str())) != nullptr; }, 20000));
   HWND edit = ::GetDlgItem(shown, IDC_NOTE_TEXT);
@@ -51,7 +51,7 @@ TEST(Program, OpensTheShellsUnquotedPathSavesTypingAtOnceKeepsItsNoteInOneWindow
   EXPECT_TRUE(test::PumpUntil([&] { return DecodeNote(test::ReadFileBytes(note)).text == "Buy milk and bread"; }, 15000));
 
   wchar_t short_name[MAX_PATH] = {};
-  ::GetShortPathNameW(WidePath(note).c_str(), short_name, MAX_PATH);
+  ::GetShortPathNameW(FromUtf8(note).c_str(), short_name, MAX_PATH);
   UniqueWindow other(::CreateWindowExA(0, "Static", "", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, 0, 0, 0, 0));
   ::SetForegroundWindow(other.get());
   EXPECT_EQ(Started(::_wspawnl(_P_NOWAIT, wide_built.c_str(), wide_built.c_str(), short_name, nullptr)).ExitCode(20000),

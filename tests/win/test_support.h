@@ -123,14 +123,14 @@ inline std::vector<std::string> FilesIn(const std::string& folder) {
 
 // Paths are UTF-8, as the program's. "<missing>" when it cannot be read.
 inline std::string ReadFileBytes(const std::string& path) {
-  std::ifstream file(fs::path(WidePath(path)), std::ios::binary);
+  std::ifstream file(fs::path(FromUtf8(path)), std::ios::binary);
   return file ? std::string(std::istreambuf_iterator<char>(file), {}) : "<missing>";
 }
 
 // Throws when it cannot.
 inline void WriteFileBytes(const std::string& path, const std::string& bytes) {
-  ::SetFileAttributesW(WidePath(path).c_str(), FILE_ATTRIBUTE_NORMAL);
-  std::ofstream file(fs::path(WidePath(path)), std::ios::binary);
+  ::SetFileAttributesW(FromUtf8(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+  std::ofstream file(fs::path(FromUtf8(path)), std::ios::binary);
   if (!(file << bytes).flush()) throw std::runtime_error("cannot write " + path);
 }
 
@@ -208,7 +208,7 @@ void RunWhileOpen(Runnable& window, const std::function<void()>& while_open) {
 // Drops `files` on `window` as the shell does, in UTF-16.
 inline void Drop(HWND window, const std::vector<std::string>& files) {
   std::wstring names;
-  for (const std::string& file : files) names += WidePath(file) + L'\0';
+  for (const std::string& file : files) names += FromUtf8(file) + L'\0';
   HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + (names.size() + 1) * sizeof(wchar_t));
   auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
   drop->pFiles = sizeof(DROPFILES);

@@ -1,26 +1,30 @@
 #include "about/about_box.h"
 
-#include "res/resource.h"
 #include "colors/colors.h"
 #include "framework/placement_win.h"
+#include "res/resource.h"
 
 namespace quillbox {
 
 AboutBox::AboutBox(HWND owner) : Dialog<AboutBox>(IDD_ABOUT, owner) {}
 
 AboutBox::~AboutBox() {
-  if (open_box_ == this) open_box_ = nullptr;
+  if (open_box_ == this)
+    open_box_ = nullptr;
 }
 
 void AboutBox::OnFinalMessage() {
-  if (open_box_ == this) open_box_ = nullptr;
+  if (open_box_ == this)
+    open_box_ = nullptr;
   Dialog<AboutBox>::OnFinalMessage();
 }
 
 bool AboutBox::DoDataExchange(bool) {
   // Binding takes each piece's static over once.
-  if (!first_piece_.hwnd()) first_piece_.Subclass(Item(IDC_ABOUT_LINK1));
-  if (!second_piece_.hwnd()) second_piece_.Subclass(Item(IDC_ABOUT_LINK2));
+  if (!first_piece_.hwnd())
+    first_piece_.Subclass(Item(IDC_ABOUT_LINK1));
+  if (!second_piece_.hwnd())
+    second_piece_.Subclass(Item(IDC_ABOUT_LINK2));
   return true;
 }
 
@@ -39,11 +43,13 @@ BOOL AboutBox::OnInitDialog() {
     const ScreenRect work_area = WorkAreaOf(owner);
     RECT box{}, over{work_area.left, work_area.top, work_area.right, work_area.bottom};
     ::GetWindowRect(hwnd(), &box);
-    if (!::IsIconic(owner)) ::GetWindowRect(owner, &over);
+    if (!::IsIconic(owner))
+      ::GetWindowRect(owner, &over);
     const NoteGeometry placed =
         CentreOnWorkArea(ScreenRect{over.left, over.top, over.right, over.bottom},
                          WindowSize{box.right - box.left, box.bottom - box.top}, work_area);
-    ::SetWindowPos(hwnd(), nullptr, placed.left, placed.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(hwnd(), nullptr, placed.left, placed.top, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   // With the capture, every mouse message of the program comes here, which
   // is how a click anywhere else closes the box.
@@ -52,7 +58,8 @@ BOOL AboutBox::OnInitDialog() {
 }
 
 bool AboutBox::OnAddress(DWORD message_position) const {
-  const POINT point{static_cast<short>(LOWORD(message_position)), static_cast<short>(HIWORD(message_position))};
+  const POINT point{static_cast<short>(LOWORD(message_position)),
+                    static_cast<short>(HIWORD(message_position))};
   RECT first{}, second{};
   ::GetWindowRect(first_piece_.hwnd(), &first);
   ::GetWindowRect(second_piece_.hwnd(), &second);
@@ -90,7 +97,8 @@ Handled AboutBox::OnCommand(WPARAM wparam, LPARAM) {
   // the box held the capture or not (then the piece itself was clicked and
   // tells us so): passing the piece's notification on would open it again.
   const int id = LOWORD(wparam);
-  if (HIWORD(wparam) == STN_CLICKED && (id == IDC_ABOUT_LINK1 || id == IDC_ABOUT_LINK2)) return 0;
+  if (HIWORD(wparam) == STN_CLICKED && (id == IDC_ABOUT_LINK1 || id == IDC_ABOUT_LINK2))
+    return 0;
   return std::nullopt;
 }
 

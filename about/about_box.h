@@ -43,7 +43,8 @@ class AboutBox : public Dialog<AboutBox> {
   static constexpr Entry kMessageMap[] = {
       {WM_MOUSEMOVE, &AboutBox::OnMouseMove},
       {WM_COMMAND, &AboutBox::OnCommand},
-      {WM_CTLCOLORMSGBOX, WM_CTLCOLORSTATIC, &AboutBox::OnCtlColor},  // every control-colour request
+      {WM_CTLCOLORMSGBOX, WM_CTLCOLORSTATIC,
+       &AboutBox::OnCtlColor},  // every control-colour request
   };
 
   LinkControl first_piece_;

@@ -14,8 +14,10 @@ namespace {
 // cannot give it.
 template <class Convert>
 std::wstring ConvertedPath(const std::wstring& path, Convert convert) {
-  if (path.empty()) return {};
-  return SystemString([&](wchar_t* buffer, DWORD size) { return convert(path.c_str(), buffer, size); });
+  if (path.empty())
+    return {};
+  return SystemString(
+      [&](wchar_t* buffer, DWORD size) { return convert(path.c_str(), buffer, size); });
 }
 
 }  // namespace

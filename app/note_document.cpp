@@ -5,12 +5,14 @@
 
 namespace quillbox {
 
-std::optional<NoteView> NoteDocument::Open(const std::string& path, NoteFileContent file, bool window_keeps_text) {
+std::optional<NoteView> NoteDocument::Open(const std::string& path, NoteFileContent file,
+                                           bool window_keeps_text) {
   using Status = NoteFileContent::Status;
   path_ = path;
   unreadable_ = read_in_part_ = changed_on_disk_ = must_create_ = false;
   background_error_ = ERROR_SUCCESS;
-  saved_stamp_ = file.status == Status::kRead || file.status == Status::kEmpty ? file.stamp : StampOf(path);
+  saved_stamp_ =
+      file.status == Status::kRead || file.status == Status::kEmpty ? file.stamp : StampOf(path);
   text_changed_ = window_keeps_text;
   RememberSavedText(L"");
   switch (file.status) {

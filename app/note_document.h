@@ -35,7 +35,8 @@ class NoteDocument {
   // it goes into this note's file. Returns what to show when the file held a
   // note; nothing when it did not, could not be read, or memory ran out
   // (then the note is unreadable, and its file is never written).
-  std::optional<NoteView> Open(const std::string& path, NoteFileContent file, bool window_keeps_text);
+  std::optional<NoteView> Open(const std::string& path, NoteFileContent file,
+                               bool window_keeps_text);
 
   // The window shows `text` (of the view that Open returned) and `geometry`.
   void Shown(std::wstring_view text, const NoteGeometry& geometry);
@@ -72,7 +73,9 @@ class NoteDocument {
   void SetBackgroundError(DWORD error) noexcept { background_error_ = error; }
   BackgroundSave& background() noexcept { return background_; }
   // What runs each save's rename (SaveJob::around_replace).
-  void SetAroundReplace(decltype(SaveJob::around_replace) around) { around_replace_ = std::move(around); }
+  void SetAroundReplace(decltype(SaveJob::around_replace) around) {
+    around_replace_ = std::move(around);
+  }
 
  private:
   void RememberSavedText(std::wstring_view text);
@@ -97,11 +100,12 @@ class NoteDocument {
 };
 
 template <class GetText>
-NoteState NoteDocument::ThoroughState(int text_length, const NoteGeometry& geometry, GetText&& text) const {
+NoteState NoteDocument::ThoroughState(int text_length, const NoteGeometry& geometry,
+                                      GetText&& text) const {
   NoteState state = QuickState(text_length, geometry);
   if (!state.text_changed) {
-    state.text_changed =
-        static_cast<size_t>(text_length) != saved_text_length_ || HashText(text()) != saved_text_hash_;
+    state.text_changed = static_cast<size_t>(text_length) != saved_text_length_ ||
+                         HashText(text()) != saved_text_hash_;
   }
   return state;
 }

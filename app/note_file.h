@@ -77,7 +77,8 @@ struct NoteWrite {
   // Runs `replace`, the rename that puts the new file, whose identity is
   // `next`, in the note's place (true when it did), so that the caller can
   // do more at that moment under one lock: announce the note's new identity.
-  std::function<void(const FileIdentity& next, const std::function<bool()>& replace)> around_replace;
+  std::function<void(const FileIdentity& next, const std::function<bool()>& replace)>
+      around_replace;
   bool changed_on_disk = false;  // nothing was written
   FileStamp stamp;               // the note as written
 };

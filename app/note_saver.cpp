@@ -13,7 +13,8 @@ SaveOutcome SaveNoteNow(SaveJob job) noexcept {
   try {
     const std::string bytes = EncodeNoteFile(job.geometry, std::move(job.text));
     NoteWrite write;
-    if (job.check_stamp) write.expected = job.expected;
+    if (job.check_stamp)
+      write.expected = job.expected;
     write.around_replace = std::move(job.around_replace);
     outcome.error = WriteNoteFile(job.path, bytes, &write);
     outcome.changed_on_disk = write.changed_on_disk;
@@ -25,7 +26,8 @@ SaveOutcome SaveNoteNow(SaveJob job) noexcept {
 }
 
 bool BackgroundSave::Start(SaveJob job, HWND notify, UINT message) {
-  if (busy()) return false;
+  if (busy())
+    return false;
   done_ = false;
   try {
     worker_ = std::thread([this, job = std::move(job), notify, message]() mutable {
@@ -40,14 +42,17 @@ bool BackgroundSave::Start(SaveJob job, HWND notify, UINT message) {
 }
 
 bool BackgroundSave::TakeFinished(SaveOutcome& outcome) {
-  if (!busy() || !done_) return false;
+  if (!busy() || !done_)
+    return false;
   return Wait(&outcome);
 }
 
 bool BackgroundSave::Wait(SaveOutcome* outcome) {
-  if (!busy()) return false;
+  if (!busy())
+    return false;
   worker_.join();
-  if (outcome) *outcome = outcome_;
+  if (outcome)
+    *outcome = outcome_;
   return true;
 }
 

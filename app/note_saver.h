@@ -26,7 +26,8 @@ struct SaveJob {
   FileStamp expected;
   bool check_stamp = true;
   // Runs the rename that replaces the note (see NoteWrite); none: it runs alone.
-  std::function<void(const FileIdentity& next, const std::function<bool()>& replace)> around_replace;
+  std::function<void(const FileIdentity& next, const std::function<bool()>& replace)>
+      around_replace;
 };
 
 struct SaveOutcome {

@@ -21,10 +21,12 @@ class NotesLock {
  public:
   NotesLock() : mutex_(::CreateMutexW(nullptr, FALSE, L"Local\\Quillbox.OpenNotes")) {
     // An owner that died without letting go leaves it abandoned, and ours.
-    if (mutex_) ::WaitForSingleObject(mutex_.get(), INFINITE);
+    if (mutex_)
+      ::WaitForSingleObject(mutex_.get(), INFINITE);
   }
   ~NotesLock() {
-    if (mutex_) ::ReleaseMutex(mutex_.get());
+    if (mutex_)
+      ::ReleaseMutex(mutex_.get());
   }
   NotesLock(const NotesLock&) = delete;
   NotesLock& operator=(const NotesLock&) = delete;
@@ -33,8 +35,12 @@ class NotesLock {
   UniqueKernelHandle mutex_;
 };
 
-HANDLE AsProperty(ULONGLONG value) { return reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(value)); }
-DWORD FromProperty(HANDLE value) { return static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(value)); }
+HANDLE AsProperty(ULONGLONG value) {
+  return reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(value));
+}
+DWORD FromProperty(HANDLE value) {
+  return static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(value));
+}
 
 struct Search {
   FileIdentity identity;
@@ -44,11 +50,13 @@ struct Search {
 
 BOOL CALLBACK CheckWindow(HWND window, LPARAM data) {
   auto* search = reinterpret_cast<Search*>(data);
-  if (window == search->except || !::GetPropW(window, kShowsNote)) return TRUE;
+  if (window == search->except || !::GetPropW(window, kShowsNote))
+    return TRUE;
   const FileIdentity shown{FromProperty(::GetPropW(window, kVolume)),
                            ULONGLONG{FromProperty(::GetPropW(window, kIndexHigh))} << 32 |
                                FromProperty(::GetPropW(window, kIndexLow))};
-  if (!(shown == search->identity)) return TRUE;
+  if (!(shown == search->identity))
+    return TRUE;
   search->found = window;
   return FALSE;
 }
@@ -58,7 +66,8 @@ BOOL CALLBACK CheckWindow(HWND window, LPARAM data) {
 void MarkShowing(HWND window, const std::optional<FileIdentity>& identity) {
   NotesLock lock;
   if (!identity) {
-    for (const wchar_t* name : {kShowsNote, kVolume, kIndexHigh, kIndexLow, kClosing}) ::RemovePropW(window, name);
+    for (const wchar_t* name : {kShowsNote, kVolume, kIndexHigh, kIndexLow, kClosing})
+      ::RemovePropW(window, name);
     return;
   }
   ::SetPropW(window, kVolume, AsProperty(identity->volume));
@@ -93,15 +102,16 @@ bool HandOverNote(const FileIdentity& identity, HWND window, bool claim) {
       NotesLock lock;
       other = FindWindowShowing(identity, window);
       if (!other) {
-        if (claim) MarkShowing(window, identity);
+        if (claim)
+          MarkShowing(window, identity);
         return false;
       }
     }
     if (!::GetPropW(other, kClosing)) {
       DWORD_PTR answer = 0;
       constexpr UINT kAnswerMs = 10000;
-      const bool answered =
-          ::SendMessageTimeoutW(other, TakeNoteMessage(), 0, 0, SMTO_NORMAL, kAnswerMs, &answer) != 0;
+      const bool answered = ::SendMessageTimeoutW(other, TakeNoteMessage(), 0, 0, SMTO_NORMAL,
+                                                  kAnswerMs, &answer) != 0;
       if (answer == kTaken) {
         BringToFront(other);
         return true;
@@ -109,30 +119,35 @@ bool HandOverNote(const FileIdentity& identity, HWND window, bool claim) {
       // No answer yet from a window that still shows the note (busy loading
       // it, say): only its own answer hands the note over, and opening the
       // note a second time would be worse, so it is asked again.
-      if (!answered && ::IsWindow(other) && !::GetPropW(other, kClosing)) continue;
+      if (!answered && ::IsWindow(other) && !::GetPropW(other, kClosing))
+        continue;
     }
     // Closing: its save and end come first. One of this thread cannot end
     // while this waits for it.
     DWORD process_id = 0;
     if (::GetWindowThreadProcessId(other, &process_id) == ::GetCurrentThreadId()) {
-      if (claim) MarkShowing(window, identity);
+      if (claim)
+        MarkShowing(window, identity);
       return false;
     }
     // Until it has gone, or the user kept it open: then it is asked again.
     UniqueKernelHandle process(::OpenProcess(SYNCHRONIZE, FALSE, process_id));
     while (::IsWindow(other) && ::GetPropW(other, kClosing)) {
-      if (!process || ::WaitForSingleObject(process.get(), 50) != WAIT_TIMEOUT) ::Sleep(10);
+      if (!process || ::WaitForSingleObject(process.get(), 50) != WAIT_TIMEOUT)
+        ::Sleep(10);
     }
   }
 }
 
 void ReplaceShown(HWND window, const FileIdentity& next, const std::function<bool()>& replace) {
   NotesLock lock;
-  if (replace()) MarkShowing(window, next);
+  if (replace())
+    MarkShowing(window, next);
 }
 
 void BringToFront(HWND window) {
-  if (::IsIconic(window)) ::ShowWindowAsync(window, SW_RESTORE);
+  if (::IsIconic(window))
+    ::ShowWindowAsync(window, SW_RESTORE);
   ::SetForegroundWindow(window);
 }
 

@@ -25,10 +25,10 @@ constexpr LRESULT kTaken = 1;
 
 // Hands the file `identity` to the note window of any process, other than
 // `window`, that shows it and answers that it takes it: that one comes to the
-// front, and the result is true. One that does not answer is asked again. One that is closing is waited for until it has ended (its
-// note saved), unless it is this thread's; then false: the note is
-// `window`'s to open. With `claim`, `window` is marked as showing the note in
-// one step with the look, so that of two starts at once one opens it.
+// front, and the result is true. One that does not answer is asked again. One that is closing is
+// waited for until it has ended (its note saved), unless it is this thread's; then false: the note
+// is `window`'s to open. With `claim`, `window` is marked as showing the note in one step with the
+// look, so that of two starts at once one opens it.
 bool HandOverNote(const FileIdentity& identity, HWND window, bool claim);
 
 // Runs `replace`, the rename of a save of `window`'s note that gives the note

@@ -13,8 +13,9 @@ namespace {
 // Lines of words averaging about sixty characters, CR LF separated, as the
 // edit control hands them over.
 std::string MakeNoteText(std::size_t size) {
-  static const char* const kWords[] = {"the", "meeting", "moved", "to", "Thursday", "at", "ten", "bring",
-                                       "slides", "and", "call", "support", "about", "invoices", "2024", "-"};
+  static const char* const kWords[] = {"the",   "meeting",  "moved",  "to",  "Thursday", "at",
+                                       "ten",   "bring",    "slides", "and", "call",     "support",
+                                       "about", "invoices", "2024",   "-"};
   std::mt19937 random(7);
   std::uniform_int_distribution<int> pick(0, 15);
   std::uniform_int_distribution<int> line_length(30, 90);
@@ -36,13 +37,16 @@ constexpr quillbox::NoteGeometry kGeometry{100, 80, 220, 260};
 
 void BM_EncodeNote(benchmark::State& state) {
   const std::string text = MakeNoteText(static_cast<std::size_t>(state.range(0)));
-  for (auto _ : state) benchmark::DoNotOptimize(quillbox::EncodeNote(kGeometry, text));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(quillbox::EncodeNote(kGeometry, text));
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * state.range(0));
 }
 
 void BM_DecodeNote(benchmark::State& state) {
-  const std::string file = quillbox::EncodeNote(kGeometry, MakeNoteText(static_cast<std::size_t>(state.range(0))));
-  for (auto _ : state) benchmark::DoNotOptimize(quillbox::DecodeNote(file));
+  const std::string file =
+      quillbox::EncodeNote(kGeometry, MakeNoteText(static_cast<std::size_t>(state.range(0))));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(quillbox::DecodeNote(file));
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * state.range(0));
 }
 

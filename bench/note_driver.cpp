@@ -77,9 +77,9 @@ HWND EditOf(HWND window) {
 }
 
 struct Search {
-  DWORD process_id = 0;      // 0: any process
+  DWORD process_id = 0;  // 0: any process
   const char* caption = nullptr;
-  bool box = false;          // a dialog without an edit (a message box)
+  bool box = false;  // a dialog without an edit (a message box)
   HWND found = nullptr;
 };
 
@@ -87,11 +87,15 @@ BOOL CALLBACK Consider(HWND window, LPARAM data) {
   auto* search = reinterpret_cast<Search*>(data);
   DWORD owner = 0;
   ::GetWindowThreadProcessId(window, &owner);
-  if (search->process_id && owner != search->process_id) return TRUE;
-  if (!::IsWindowVisible(window)) return TRUE;
-  if (search->caption && Caption(window) != search->caption) return TRUE;
+  if (search->process_id && owner != search->process_id)
+    return TRUE;
+  if (!::IsWindowVisible(window))
+    return TRUE;
+  if (search->caption && Caption(window) != search->caption)
+    return TRUE;
   const bool has_edit = EditOf(window) != nullptr;
-  if (search->box ? (has_edit || ClassName(window) != "#32770") : !has_edit) return TRUE;
+  if (search->box ? (has_edit || ClassName(window) != "#32770") : !has_edit)
+    return TRUE;
   search->found = window;
   return FALSE;
 }
@@ -103,7 +107,8 @@ HWND FindTopLevel(Search search) {
 
 LRESULT Send(HWND window, UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
   DWORD_PTR result = 0;
-  if (!::SendMessageTimeoutA(window, message, wparam, lparam, SMTO_NORMAL, kTimeoutMs, &result)) return -1;
+  if (!::SendMessageTimeoutA(window, message, wparam, lparam, SMTO_NORMAL, kTimeoutMs, &result))
+    return -1;
   return static_cast<LRESULT>(result);
 }
 
@@ -118,7 +123,8 @@ void Repaint(HWND edit) {
 HWND WaitShown(DWORD process_id, const char* caption, LRESULT length, HANDLE process) {
   const double deadline = Now() + kTimeoutMs;
   while (Now() < deadline) {
-    if (process && ::WaitForSingleObject(process, 0) != WAIT_TIMEOUT) return nullptr;
+    if (process && ::WaitForSingleObject(process, 0) != WAIT_TIMEOUT)
+      return nullptr;
     if (HWND window = FindTopLevel({process_id, caption, false, nullptr})) {
       HWND edit = EditOf(window);
       if (Send(edit, WM_GETTEXTLENGTH) == length) {
@@ -139,38 +145,46 @@ void CaretToEnd(HWND edit) {
   Repaint(edit);
 }
 
-void TypeAtEnd(HWND edit) { Send(edit, WM_CHAR, static_cast<WPARAM>(kTyped), 1); }
+void TypeAtEnd(HWND edit) {
+  Send(edit, WM_CHAR, static_cast<WPARAM>(kTyped), 1);
+}
 
 SIZE_T PeakWorkingSet(HANDLE process) {
   PROCESS_MEMORY_COUNTERS counters{};
   counters.cb = sizeof counters;
-  return ::GetProcessMemoryInfo(process, &counters, sizeof counters) ? counters.PeakWorkingSetSize : 0;
+  return ::GetProcessMemoryInfo(process, &counters, sizeof counters) ? counters.PeakWorkingSetSize
+                                                                     : 0;
 }
 
 char LastByte(const char* path) {
-  HANDLE file = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
-  if (file == INVALID_HANDLE_VALUE) return 0;
+  HANDLE file = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return 0;
   char last = 0;
   DWORD got = 0;
-  if (::SetFilePointer(file, -1, nullptr, FILE_END) != INVALID_SET_FILE_POINTER) ::ReadFile(file, &last, 1, &got, nullptr);
+  if (::SetFilePointer(file, -1, nullptr, FILE_END) != INVALID_SET_FILE_POINTER)
+    ::ReadFile(file, &last, 1, &got, nullptr);
   ::CloseHandle(file);
   return got == 1 ? last : 0;
 }
 
 int Measure(const char* program, const char* file, LRESULT length) {
   std::string command = "\"";
-  command.append(program).append("\" ").append(file);  // appended: GCC 12 warns falsely on a chained +
+  command.append(program).append("\" ").append(
+      file);  // appended: GCC 12 warns falsely on a chained +
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
   const double start = Now();
-  if (!::CreateProcessA(program, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+  if (!::CreateProcessA(program, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
     return Fail("cannot start the program");
   }
   ::CloseHandle(process.hThread);
   HWND window = WaitShown(process.dwProcessId, nullptr, length, process.hProcess);
-  if (!window) return Fail("the program showed no window with the whole text");
+  if (!window)
+    return Fail("the program showed no window with the whole text");
   const double open_ms = Now() - start;
 
   HWND edit = EditOf(window);
@@ -179,37 +193,45 @@ int Measure(const char* program, const char* file, LRESULT length) {
   TypeAtEnd(edit);
   Repaint(edit);
   const double key_ms = Now() - typed;
-  if (Send(edit, WM_GETTEXTLENGTH) != length + 1) return Fail("the keystroke did not reach the text");
+  if (Send(edit, WM_GETTEXTLENGTH) != length + 1)
+    return Fail("the keystroke did not reach the text");
 
   SIZE_T peak = PeakWorkingSet(process.hProcess);
   double asked = Now();
   ::PostMessageA(window, WM_CLOSE, 0, 0);
   bool answered = false;
   while (::WaitForSingleObject(process.hProcess, 1) == WAIT_TIMEOUT) {
-    if (const SIZE_T now = PeakWorkingSet(process.hProcess); now > peak) peak = now;
-    if (Now() - asked > kTimeoutMs) return Fail("the program did not end after closing");
-    if (answered) continue;
+    if (const SIZE_T now = PeakWorkingSet(process.hProcess); now > peak)
+      peak = now;
+    if (Now() - asked > kTimeoutMs)
+      return Fail("the program did not end after closing");
+    if (answered)
+      continue;
     // A program that asks before saving: the request to save is the Yes.
     if (HWND box = FindTopLevel({process.dwProcessId, nullptr, true, nullptr})) {
       asked = Now();
-      ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(box, IDYES)));
+      ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(::GetDlgItem(box, IDYES)));
       answered = true;
     }
   }
   const double save_ms = Now() - asked;
   ::CloseHandle(process.hProcess);
-  if (LastByte(file) != kTyped) return Fail("the file does not end with the typed character after closing");
+  if (LastByte(file) != kTyped)
+    return Fail("the file does not end with the typed character after closing");
   std::printf("%.1f %.2f %.1f %zu\n", open_ms, key_ms, save_ms, static_cast<size_t>(peak / 1024));
   return 0;
 }
 
 int EditAndClose(const char* caption, LRESULT length, bool now) {
   HWND window = WaitShown(0, caption, length, nullptr);
-  if (!window) return Fail("no such window with the whole text");
+  if (!window)
+    return Fail("no such window with the whole text");
   HWND edit = EditOf(window);
   CaretToEnd(edit);
   TypeAtEnd(edit);
-  if (Send(edit, WM_GETTEXTLENGTH) != length + 1) return Fail("the keystroke did not reach the text");
+  if (Send(edit, WM_GETTEXTLENGTH) != length + 1)
+    return Fail("the keystroke did not reach the text");
   std::printf("closing\n");
   std::fflush(stdout);
   if (now) {
@@ -225,34 +247,46 @@ int Count(const char* caption) {
     const char* caption;
     int found = 0;
   } counting{caption};
-  ::EnumWindows([](HWND window, LPARAM data) {
-    auto* counting = reinterpret_cast<Counting*>(data);
-    if (::IsWindowVisible(window) && EditOf(window) && Caption(window) == counting->caption) ++counting->found;
-    return TRUE;
-  }, reinterpret_cast<LPARAM>(&counting));
+  ::EnumWindows(
+      [](HWND window, LPARAM data) {
+        auto* counting = reinterpret_cast<Counting*>(data);
+        if (::IsWindowVisible(window) && EditOf(window) && Caption(window) == counting->caption)
+          ++counting->found;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&counting));
   std::printf("%d\n", counting.found);
   return 0;
 }
 
 int AnswerBox(const std::string& answer) {
-  const int button = answer == "yes" ? IDYES : answer == "no" ? IDNO : answer == "cancel" ? IDCANCEL : 0;
+  const int button = answer == "yes"      ? IDYES
+                     : answer == "no"     ? IDNO
+                     : answer == "cancel" ? IDCANCEL
+                                          : 0;
   for (const double deadline = Now() + 20000; Now() < deadline; ::Sleep(5)) {
     HWND box = FindTopLevel({0, nullptr, true, nullptr});
-    if (!box) continue;
+    if (!box)
+      continue;
     std::string text(4096, '\0');
     text.resize(static_cast<size_t>(::GetDlgItemTextA(box, 0xFFFF, text.data(), 4096)));
-    for (char& c : text) c = c == '\n' || c == '\r' ? ' ' : c;
+    for (char& c : text)
+      c = c == '\n' || c == '\r' ? ' ' : c;
     std::printf("%s\n", text.c_str());
     std::fflush(stdout);
-    if (button) ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(box, button)));
+    if (button)
+      ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(::GetDlgItem(box, button)));
     return 0;
   }
   return Fail("no message box came");
 }
 
 int Hold(const char* file, DWORD ms) {
-  HANDLE held = ::CreateFileA(file, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (held == INVALID_HANDLE_VALUE) return Fail("cannot hold the file");
+  HANDLE held =
+      ::CreateFileA(file, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (held == INVALID_HANDLE_VALUE)
+    return Fail("cannot hold the file");
   std::printf("held\n");
   std::fflush(stdout);
   ::Sleep(ms);
@@ -264,16 +298,23 @@ int Hold(const char* file, DWORD ms) {
 
 int main(int argc, char** argv) {
   const std::string verb = argc > 1 ? argv[1] : "";
-  if (verb == "measure" && argc == 5) return Measure(argv[2], argv[3], std::atol(argv[4]));
+  if (verb == "measure" && argc == 5)
+    return Measure(argv[2], argv[3], std::atol(argv[4]));
   if (verb == "edit-and-close" && (argc == 4 || argc == 5)) {
     return EditAndClose(argv[2], std::atol(argv[3]), argc == 5 && std::string(argv[4]) == "now");
   }
-  if (verb == "count" && argc == 3) return Count(argv[2]);
+  if (verb == "count" && argc == 3)
+    return Count(argv[2]);
   if (verb == "wait-shown" && argc == 4) {
-    return WaitShown(0, argv[2], std::atol(argv[3]), nullptr) ? 0 : Fail("no such window with the whole text");
+    return WaitShown(0, argv[2], std::atol(argv[3]), nullptr)
+               ? 0
+               : Fail("no such window with the whole text");
   }
-  if (verb == "answer-box" && argc == 3) return AnswerBox(argv[2]);
-  if (verb == "hold" && argc == 4) return Hold(argv[2], static_cast<DWORD>(std::atol(argv[3])));
-  std::fprintf(stderr, "usage: note_driver measure PROGRAM FILE LENGTH | edit-and-close CAPTION LENGTH\n");
+  if (verb == "answer-box" && argc == 3)
+    return AnswerBox(argv[2]);
+  if (verb == "hold" && argc == 4)
+    return Hold(argv[2], static_cast<DWORD>(std::atol(argv[3])));
+  std::fprintf(stderr,
+               "usage: note_driver measure PROGRAM FILE LENGTH | edit-and-close CAPTION LENGTH\n");
   return 2;
 }

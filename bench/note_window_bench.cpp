@@ -26,8 +26,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 std::string SampleText(size_t bytes) {
-  static const char* const kWords[] = {"milk", "bread", "call", "the", "office", "about", "Tuesday's", "meeting",
-                                       "remember", "to", "water", "plants", "and", "book", "tickets"};
+  static const char* const kWords[] = {"milk",  "bread",     "call",    "the",      "office",
+                                       "about", "Tuesday's", "meeting", "remember", "to",
+                                       "water", "plants",    "and",     "book",     "tickets"};
   std::string text;
   text.reserve(bytes + 64);
   unsigned seed = 7;
@@ -98,7 +99,8 @@ void CALLBACK Measure(HWND, UINT, UINT_PTR timer, DWORD) {
     MSG message;
     while (quillbox::StampOf(bench->path) == before) {
       ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-      while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+      while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+        ::DispatchMessageW(&message);
     }
     bench->whole_save.push_back(std::chrono::duration<double>(Clock::now() - start).count());
   }
@@ -115,10 +117,11 @@ int main(int argc, char** argv) {
   char folder[MAX_PATH] = {};
   ::GetTempPathA(MAX_PATH, folder);
   state.path = std::string(folder) + "quillbox-load-bench.note";
-  const std::string bytes =
-      quillbox::EncodeNote({40, 30, 260, 420}, SampleText(static_cast<size_t>(megabytes * 1024 * 1024)));
+  const std::string bytes = quillbox::EncodeNote(
+      {40, 30, 260, 420}, SampleText(static_cast<size_t>(megabytes * 1024 * 1024)));
   state.note = quillbox::DecodeNote(bytes);
-  HANDLE file = ::CreateFileA(state.path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  HANDLE file =
+      ::CreateFileA(state.path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   DWORD written = 0;
   ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   ::CloseHandle(file);
@@ -136,7 +139,8 @@ int main(int argc, char** argv) {
   ::DeleteFileA(state.path.c_str());
 
   const double once = Median(state.once), twice = Median(state.twice);
-  std::printf("note of %.1f MB, %d rounds each, alternating, medians:\n", bytes.size() / 1048576.0, state.rounds);
+  std::printf("note of %.1f MB, %d rounds each, alternating, medians:\n", bytes.size() / 1048576.0,
+              state.rounds);
   std::printf("  window sized first, text laid out once (LoadNote):  %8.1f ms\n", once * 1000);
   std::printf("  text first, then the window sized:                  %8.1f ms\n", twice * 1000);
   std::printf("  ratio (text first / LoadNote):                      %8.2f\n", twice / once);

@@ -6,7 +6,9 @@
 namespace quillbox {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 // The shell's rule counts every control byte as white space.
 bool IsShellBlank(char c) {
@@ -14,19 +16,24 @@ bool IsShellBlank(char c) {
   return byte >= 0x01 && byte <= 0x20;
 }
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char LowerAscii(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
+  if (a.size() != b.size())
+    return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+    if (LowerAscii(a[i]) != LowerAscii(b[i]))
+      return false;
   }
   return true;
 }
 
 std::string_view SkipShellBlanks(std::string_view text) {
   std::size_t pos = 0;
-  while (pos < text.size() && IsShellBlank(text[pos])) ++pos;
+  while (pos < text.size() && IsShellBlank(text[pos]))
+    ++pos;
   return text.substr(pos);
 }
 
@@ -36,9 +43,12 @@ std::size_t LeadingModulePath(std::string_view command_line, const ModulePathFor
   std::size_t longest = 0;
   for (const std::string* form : {&module.reported, &module.long_form, &module.short_form}) {
     const std::size_t size = form->size();
-    if (size == 0 || size <= longest || size > command_line.size()) continue;
-    if (size < command_line.size() && !IsShellBlank(command_line[size])) continue;
-    if (EqualsIgnoringAsciiCase(command_line.substr(0, size), *form)) longest = size;
+    if (size == 0 || size <= longest || size > command_line.size())
+      continue;
+    if (size < command_line.size() && !IsShellBlank(command_line[size]))
+      continue;
+    if (EqualsIgnoringAsciiCase(command_line.substr(0, size), *form))
+      longest = size;
   }
   return longest;
 }
@@ -50,8 +60,10 @@ std::vector<std::string> SplitArguments(std::string_view arguments) {
   std::size_t pos = 0;
   const std::size_t size = arguments.size();
   while (true) {
-    while (pos < size && IsBlank(arguments[pos])) ++pos;
-    if (pos == size) break;
+    while (pos < size && IsBlank(arguments[pos]))
+      ++pos;
+    if (pos == size)
+      break;
 
     std::string argument;
     bool quoted = false;
@@ -91,10 +103,12 @@ std::vector<std::string> SplitArguments(std::string_view arguments) {
 std::string_view ArgumentsAfterProgramName(std::string_view command_line) {
   if (!command_line.empty() && command_line.front() == '"') {
     const std::size_t closing = command_line.find('"', 1);
-    return command_line.substr(closing == std::string_view::npos ? command_line.size() : closing + 1);
+    return command_line.substr(closing == std::string_view::npos ? command_line.size()
+                                                                 : closing + 1);
   }
   std::size_t pos = 0;
-  while (pos < command_line.size() && !IsBlank(command_line[pos])) ++pos;
+  while (pos < command_line.size() && !IsBlank(command_line[pos]))
+    ++pos;
   return command_line.substr(pos);
 }
 
@@ -110,7 +124,8 @@ ParsedCommandLine ParseArguments(const std::vector<std::string>& arguments) {
         parsed.command = ShellCommand::kPrint;
       } else if (name == "dde") {
         parsed.command = ShellCommand::kDde;
-      } else if (EqualsIgnoringAsciiCase(name, "unregister") || EqualsIgnoringAsciiCase(name, "unregserver")) {
+      } else if (EqualsIgnoringAsciiCase(name, "unregister") ||
+                 EqualsIgnoringAsciiCase(name, "unregserver")) {
         parsed.command = ShellCommand::kUnregister;
       }
       // Any other switch ("Embedding", "Automation", ...) is ignored.
@@ -119,7 +134,8 @@ ParsedCommandLine ParseArguments(const std::vector<std::string>& arguments) {
       have_file_name = true;
     }
   }
-  if (parsed.command == ShellCommand::kNew && have_file_name) parsed.command = ShellCommand::kOpen;
+  if (parsed.command == ShellCommand::kNew && have_file_name)
+    parsed.command = ShellCommand::kOpen;
   return parsed;
 }
 
@@ -131,9 +147,11 @@ std::string_view RawCommandTail(std::string_view command_line) {
     const std::size_t closing = command_line.find('"', 1);
     pos = closing == std::string_view::npos ? command_line.size() : closing + 1;
   } else {
-    while (pos < command_line.size() && !IsShellBlank(command_line[pos])) ++pos;
+    while (pos < command_line.size() && !IsShellBlank(command_line[pos]))
+      ++pos;
   }
-  while (pos < command_line.size() && IsShellBlank(command_line[pos])) ++pos;
+  while (pos < command_line.size() && IsShellBlank(command_line[pos]))
+    ++pos;
   return command_line.substr(pos);
 }
 
@@ -146,12 +164,13 @@ NoteRequest ChooseNote(std::string_view command_line, const ModulePathForms& mod
       module_path ? command_line.substr(module_path) : ArgumentsAfterProgramName(command_line);
   const ParsedCommandLine parsed = ParseArguments(SplitArguments(arguments));
   NoteRequest request;
-  if (parsed.command != ShellCommand::kOpen) return request;
+  if (parsed.command != ShellCommand::kOpen)
+    return request;
 
   // An unquoted path with blanks reaches us split into several arguments;
   // the raw tail keeps it whole. A quoted one is only correct once parsed.
-  const std::string_view tail =
-      module_path ? SkipShellBlanks(command_line.substr(module_path)) : RawCommandTail(command_line);
+  const std::string_view tail = module_path ? SkipShellBlanks(command_line.substr(module_path))
+                                            : RawCommandTail(command_line);
   request.open = true;
   request.path = !tail.empty() && tail.front() == '"' ? parsed.file_name : std::string(tail);
   return request;

@@ -8,11 +8,18 @@
 
 namespace quillbox {
 
-enum class ShellCommand { kNew, kOpen, kPrint, kPrintTo, kDde, kUnregister };
+enum class ShellCommand {
+  kNew,
+  kOpen,
+  kPrint,
+  kPrintTo,
+  kDde,
+  kUnregister
+};
 
 struct ParsedCommandLine {
   ShellCommand command = ShellCommand::kNew;
-  std::string file_name;          // the first argument that is not a switch
+  std::string file_name;  // the first argument that is not a switch
 };
 
 // Splits the arguments that follow the program name by the C runtime's rules:

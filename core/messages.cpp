@@ -28,7 +28,8 @@ std::string_view CancelLine(SaveMoment moment) {
   return moment == SaveMoment::kQuitting ? std::string_view() : "\nCancel: keep the note open.";
 }
 
-std::string FormatText(std::string_view pattern, std::initializer_list<std::string_view> arguments) {
+std::string FormatText(std::string_view pattern,
+                       std::initializer_list<std::string_view> arguments) {
   std::string out;
   out.reserve(pattern.size());
   for (std::size_t pos = 0; pos < pattern.size(); ++pos) {
@@ -39,7 +40,8 @@ std::string FormatText(std::string_view pattern, std::initializer_list<std::stri
       ++pos;
     } else if (c == '%' && next >= '1' && next <= '9') {
       const auto index = static_cast<std::size_t>(next - '1');
-      if (index < arguments.size()) out.append(arguments.begin()[index]);
+      if (index < arguments.size())
+        out.append(arguments.begin()[index]);
       ++pos;
     } else {
       out.push_back(c);
@@ -70,7 +72,8 @@ std::string UnsavedUnreadableNoteText(std::string_view path, SaveMoment moment) 
 
 std::string_view ApplicationTitle(std::string_view module_path) {
   const std::size_t slash = module_path.find_last_of("\\/");
-  const std::string_view name = slash == std::string_view::npos ? module_path : module_path.substr(slash + 1);
+  const std::string_view name =
+      slash == std::string_view::npos ? module_path : module_path.substr(slash + 1);
   return name.substr(0, name.rfind('.'));
 }
 

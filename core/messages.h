@@ -27,7 +27,8 @@ inline constexpr std::string_view kOutOfMemoryText =
 
 // When something else fails in the middle of something the user asked for
 // (%1: what failed).
-inline constexpr std::string_view kFailedText = "This could not be done, because of an unexpected error:\n%1";
+inline constexpr std::string_view kFailedText =
+    "This could not be done, because of an unexpected error:\n%1";
 
 // Replaces %1 to %9 by the arguments (a missing argument by nothing); "%%"
 // is one '%'; any other '%' stays as it is. The arguments are not scanned
@@ -37,7 +38,12 @@ std::string FormatText(std::string_view pattern, std::initializer_list<std::stri
 // What the user gives up when a save fails and they choose not to retry.
 // kQuitting: the window is going whatever the user says (the run was ended
 // from outside), so there is no "keep the note open".
-enum class SaveMoment { kClosing, kSwitchingNotes, kEndingSession, kQuitting };
+enum class SaveMoment {
+  kClosing,
+  kSwitchingNotes,
+  kEndingSession,
+  kQuitting
+};
 
 // `text` without the blanks and line breaks at its end (the system's error
 // texts end with a line break that would leave a gap in a box).

@@ -52,10 +52,13 @@ struct NumberField {
 // Reads one number line, or nothing when the content ran out before it.
 // Whatever follows the digits is skipped up to and including the line's LF.
 std::optional<NumberField> ReadNumberField(TextModeCursor& cursor) {
-  while (!cursor.AtEnd() && cursor.Peek() == '\n') cursor.Advance();
-  if (cursor.AtEnd()) return std::nullopt;
+  while (!cursor.AtEnd() && cursor.Peek() == '\n')
+    cursor.Advance();
+  if (cursor.AtEnd())
+    return std::nullopt;
 
-  while (!cursor.AtEnd() && IsFieldSpace(cursor.Peek())) cursor.Advance();
+  while (!cursor.AtEnd() && IsFieldSpace(cursor.Peek()))
+    cursor.Advance();
   bool negative = false;
   if (!cursor.AtEnd() && (cursor.Peek() == '+' || cursor.Peek() == '-')) {
     negative = cursor.Peek() == '-';
@@ -74,12 +77,14 @@ std::optional<NumberField> ReadNumberField(TextModeCursor& cursor) {
   while (!cursor.AtEnd()) {
     const bool line_end = cursor.Peek() == '\n';
     cursor.Advance();
-    if (line_end) break;
+    if (line_end)
+      break;
   }
 
   const std::int64_t value = negative ? -magnitude : magnitude;
-  return NumberField{static_cast<std::int32_t>(std::clamp<std::int64_t>(
-                         value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max())),
+  return NumberField{static_cast<std::int32_t>(
+                         std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
+                                                  std::numeric_limits<std::int32_t>::max())),
                      has_digits};
 }
 
@@ -88,7 +93,8 @@ std::optional<NumberField> ReadNumberField(TextModeCursor& cursor) {
 std::string RestoreCrLf(std::string_view text) {
   std::size_t bare_line_feeds = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) ++bare_line_feeds;
+    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r'))
+      ++bare_line_feeds;
   }
   std::string out;
   out.reserve(text.size() + bare_line_feeds);
@@ -96,10 +102,13 @@ std::string RestoreCrLf(std::string_view text) {
   while (pos < text.size()) {
     const void* found = std::memchr(text.data() + pos, '\n', text.size() - pos);
     const std::size_t lf =
-        found ? static_cast<std::size_t>(static_cast<const char*>(found) - text.data()) : text.size();
+        found ? static_cast<std::size_t>(static_cast<const char*>(found) - text.data())
+              : text.size();
     out.append(text.data() + pos, lf - pos);
-    if (lf == text.size()) break;
-    if (lf == 0 || text[lf - 1] != '\r') out.push_back('\r');
+    if (lf == text.size())
+      break;
+    if (lf == 0 || text[lf - 1] != '\r')
+      out.push_back('\r');
     out.push_back('\n');
     pos = lf + 1;
   }
@@ -136,7 +145,8 @@ std::string Utf16ToUtf8(std::string_view bytes, bool big_endian, bool& whole) {
   std::string out;
   out.reserve(bytes.size() / 2 * 3);
   const std::size_t units = bytes.size() / 2;
-  if (bytes.size() % 2) whole = false;
+  if (bytes.size() % 2)
+    whole = false;
   for (std::size_t i = 0; i < units; ++i) {
     const char16_t unit = unit_at(2 * i);
     if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < units) {
@@ -175,14 +185,17 @@ bool IsValidUtf8(std::string_view text) {
     } else {
       return false;
     }
-    if (i + length > text.size()) return false;
+    if (i + length > text.size())
+      return false;
     char32_t code = lead & (0x7F >> length);
     for (std::size_t k = 1; k < length; ++k) {
       const auto next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0) != 0x80) return false;
+      if ((next & 0xC0) != 0x80)
+        return false;
       code = code << 6 | (next & 0x3F);
     }
-    if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code < 0xE000)) return false;
+    if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code < 0xE000))
+      return false;
     i += length;
   }
   return true;
@@ -196,7 +209,8 @@ std::string EncodeNote(const NoteGeometry& geometry, std::string_view text, Note
   std::string out;
   out.reserve(kUtf8Mark.size() + 5 * 13 + text.size() +
               static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
-  if (encoding == NoteEncoding::kUtf8) out.append(kUtf8Mark);
+  if (encoding == NoteEncoding::kUtf8)
+    out.append(kUtf8Mark);
   AppendNumberLine(out, kNoteFileTag);
   AppendNumberLine(out, geometry.left);
   AppendNumberLine(out, geometry.top);
@@ -209,11 +223,14 @@ std::string EncodeNote(const NoteGeometry& geometry, std::string_view text, Note
   std::size_t pos = 0;
   while (pos < text.size()) {
     std::size_t run_end = pos;
-    while (run_end < text.size() && text[run_end] != '\n' && text[run_end] != kCtrlZ) ++run_end;
+    while (run_end < text.size() && text[run_end] != '\n' && text[run_end] != kCtrlZ)
+      ++run_end;
     out.append(text.data() + pos, run_end - pos);
-    if (run_end == text.size()) break;
+    if (run_end == text.size())
+      break;
     if (text[run_end] == '\n') {
-      if (out.back() != '\r') out.push_back('\r');
+      if (out.back() != '\r')
+        out.push_back('\r');
       out.push_back('\n');
     }
     pos = run_end + 1;
@@ -225,16 +242,20 @@ std::uint64_t HashText(std::wstring_view text) {
   constexpr std::uint64_t kOffsetBasis = 14695981039346656037u;
   constexpr std::uint64_t kPrime = 1099511628211u;
   std::uint64_t hash = kOffsetBasis;
-  for (const wchar_t unit : text) hash = (hash ^ static_cast<std::uint64_t>(unit)) * kPrime;
+  for (const wchar_t unit : text)
+    hash = (hash ^ static_cast<std::uint64_t>(unit)) * kPrime;
   return hash;
 }
 
 DecodedNote DecodeNote(std::string_view file_bytes) {
-  const auto starts_with = [&](std::string_view mark) { return file_bytes.substr(0, mark.size()) == mark; };
+  const auto starts_with = [&](std::string_view mark) {
+    return file_bytes.substr(0, mark.size()) == mark;
+  };
   if (starts_with(kUtf8Mark)) {
     DecodedNote note = DecodeContent(file_bytes.substr(kUtf8Mark.size()), true);
     note.encoding = NoteEncoding::kUtf8;
-    if (!IsValidUtf8(note.text)) note.whole = false;
+    if (!IsValidUtf8(note.text))
+      note.whole = false;
     return note;
   }
   const bool little_endian = starts_with("\xFF\xFE");
@@ -261,8 +282,9 @@ DecodedNote DecodeContent(std::string_view file_bytes, bool whole) {
   note.whole = whole && (end == std::string_view::npos ||
                          (end + 1 == file_bytes.size() && file_bytes[end] == kCtrlZ));
   TextModeCursor cursor(content);
-  std::int32_t* const fields[kNumberFieldCount] = {&note.tag, &note.geometry.left, &note.geometry.top,
-                                                   &note.geometry.width, &note.geometry.height};
+  std::int32_t* const fields[kNumberFieldCount] = {&note.tag, &note.geometry.left,
+                                                   &note.geometry.top, &note.geometry.width,
+                                                   &note.geometry.height};
   // A file this program did not write (a plain text file given the note's
   // name: its first lines would be taken for the numbers) is read all the
   // same, but counts as read in part, so that nothing writes over it unasked.
@@ -273,9 +295,11 @@ DecodedNote DecodeContent(std::string_view file_bytes, bool whole) {
       return note;
     }
     *field = value->value;
-    if (!value->has_digits) note.whole = false;
+    if (!value->has_digits)
+      note.whole = false;
   }
-  if (note.tag != kNoteFileTag) note.whole = false;
+  if (note.tag != kNoteFileTag)
+    note.whole = false;
   // The height line may have ended with the content instead of an LF; then
   // position() is the end and the text is empty.
   note.text = RestoreCrLf(content.substr(cursor.position()));

@@ -34,9 +34,9 @@ enum class NoteEncoding {
 inline constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
 struct DecodedNote {
-  std::int32_t tag = 0;       // read; another tag marks a file this program did not write
+  std::int32_t tag = 0;  // read; another tag marks a file this program did not write
   NoteGeometry geometry;
-  std::string text;           // CR LF line breaks, as the edit control holds it
+  std::string text;                             // CR LF line breaks, as the edit control holds it
   NoteEncoding encoding = NoteEncoding::kAnsi;  // of `text`
   // False when reading stopped before the end of the file (a zero byte, a
   // Ctrl-Z, broken UTF-8 or UTF-16), or when the file is not one this program

@@ -4,12 +4,15 @@
 
 namespace quillbox {
 
-bool NoLeadBytes(unsigned char) { return false; }
+bool NoLeadBytes(unsigned char) {
+  return false;
+}
 
 namespace {
 
 // The position of the last of `characters` in the path, or npos.
-std::size_t FindLastOf(std::string_view path, std::string_view characters, LeadBytePredicate is_lead_byte) {
+std::size_t FindLastOf(std::string_view path, std::string_view characters,
+                       LeadBytePredicate is_lead_byte) {
   std::size_t found = std::string_view::npos;
   std::size_t pos = 0;
   while (pos < path.size()) {
@@ -18,7 +21,8 @@ std::size_t FindLastOf(std::string_view path, std::string_view characters, LeadB
       pos += 2;
       continue;
     }
-    if (characters.find(path[pos]) != std::string_view::npos) found = pos;
+    if (characters.find(path[pos]) != std::string_view::npos)
+      found = pos;
     ++pos;
   }
   return found;
@@ -31,7 +35,8 @@ std::string_view FileExtension(std::string_view path, LeadBytePredicate is_lead_
   return dot == std::string_view::npos ? path : path.substr(dot + 1);
 }
 
-std::string NoteCaption(std::string_view display_title, std::string_view note_path, LeadBytePredicate is_lead_byte) {
+std::string NoteCaption(std::string_view display_title, std::string_view note_path,
+                        LeadBytePredicate is_lead_byte) {
   std::string_view name = display_title;
   if (name.empty()) {
     const std::size_t separator = FindLastOf(note_path, "\\/:", is_lead_byte);
@@ -47,15 +52,18 @@ std::string NoteCaption(std::string_view display_title, std::string_view note_pa
 std::string ToLowerAscii(std::string_view text) {
   std::string lower(text);
   for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c >= 'A' && c <= 'Z')
+      c = static_cast<char>(c - 'A' + 'a');
   }
   return lower;
 }
 
 PathKind ClassifyExtension(std::string_view extension) {
   const std::string lower = ToLowerAscii(extension);
-  if (lower == "lnk") return PathKind::kShortcut;
-  if (lower == "note" || lower == "not") return PathKind::kNote;
+  if (lower == "lnk")
+    return PathKind::kShortcut;
+  if (lower == "note" || lower == "not")
+    return PathKind::kNote;
   return PathKind::kOther;
 }
 

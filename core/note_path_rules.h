@@ -17,7 +17,11 @@ std::string_view FileExtension(std::string_view path, LeadBytePredicate is_lead_
 // ASCII lower case; other bytes stay as they are.
 std::string ToLowerAscii(std::string_view text);
 
-enum class PathKind { kShortcut, kNote, kOther };
+enum class PathKind {
+  kShortcut,
+  kNote,
+  kOther
+};
 
 // What OpenNotePath does with a path of this extension: "lnk" is a shortcut,
 // "note" and its short form "not" are notes (any letter case), the rest is

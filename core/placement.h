@@ -31,7 +31,8 @@ NoteGeometry AtLeast(const NoteGeometry& geometry, WindowSize minimum);
 // area: it takes at least the `minimum` size, is shrunk to the work area's
 // size where it is larger, and is shifted the least distance that puts it
 // wholly inside. Never overflows, whatever the numbers.
-NoteGeometry PlaceOnWorkArea(const NoteGeometry& geometry, const ScreenRect& work_area, WindowSize minimum);
+NoteGeometry PlaceOnWorkArea(const NoteGeometry& geometry, const ScreenRect& work_area,
+                             WindowSize minimum);
 
 // Where a box of `size` goes: centred over `over`, then shifted the least
 // distance that puts it wholly on the work area.

@@ -3,27 +3,37 @@
 namespace quillbox {
 
 SaveDecision DecideOnGivingUp(const NoteState& state) {
-  const auto ask = [](SaveQuestion question) { return SaveDecision{SaveStep::kAsk, question}; };
+  const auto ask = [](SaveQuestion question) {
+    return SaveDecision{SaveStep::kAsk, question};
+  };
   if (!state.has_path) {
-    return state.text_changed && state.has_text ? ask(SaveQuestion::kDropTextWithoutNote) : SaveDecision{};
+    return state.text_changed && state.has_text ? ask(SaveQuestion::kDropTextWithoutNote)
+                                                : SaveDecision{};
   }
-  if (state.unreadable) return state.text_changed ? ask(SaveQuestion::kDropTextOfUnreadable) : SaveDecision{};
+  if (state.unreadable)
+    return state.text_changed ? ask(SaveQuestion::kDropTextOfUnreadable) : SaveDecision{};
   // A note file that was not there is made only for typed text (or for the
   // default note), never for a window that was merely moved.
   const bool changed = state.text_changed || (state.geometry_changed && state.file_exists);
-  if (!changed && !(state.must_create && !state.file_exists)) return {};
+  if (!changed && !(state.must_create && !state.file_exists))
+    return {};
   // Another program deleted the file: there is nothing of theirs to keep,
   // but nor should the note come back unasked.
-  if (state.deleted) return ask(state.folder_deleted ? SaveQuestion::kSaveFolderDeleted : SaveQuestion::kSaveDeleted);
+  if (state.deleted)
+    return ask(state.folder_deleted ? SaveQuestion::kSaveFolderDeleted
+                                    : SaveQuestion::kSaveDeleted);
   // Only the rectangle of a note read in part changed: its file keeps all
   // of its text rather than the window's rectangle.
-  if (state.read_in_part) return state.text_changed ? ask(SaveQuestion::kOverwritePartial) : SaveDecision{};
-  if (state.changed_on_disk) return ask(SaveQuestion::kOverwriteChanged);
+  if (state.read_in_part)
+    return state.text_changed ? ask(SaveQuestion::kOverwritePartial) : SaveDecision{};
+  if (state.changed_on_disk)
+    return ask(SaveQuestion::kOverwriteChanged);
   return {SaveStep::kWrite, SaveQuestion::kNone};
 }
 
 SaveStep AfterAnswer(SaveQuestion question, SaveAnswer answer) {
-  if (answer == SaveAnswer::kCancel || answer == SaveAnswer::kNone) return SaveStep::kStay;
+  if (answer == SaveAnswer::kCancel || answer == SaveAnswer::kNone)
+    return SaveStep::kStay;
   switch (question) {
     case SaveQuestion::kDropTextWithoutNote:
     case SaveQuestion::kDropTextOfUnreadable:
@@ -41,7 +51,8 @@ SaveStep AfterAnswer(SaveQuestion question, SaveAnswer answer) {
 }
 
 SaveDecision AfterFailedSave(int failures, SaveMoment moment) {
-  if (failures <= kSaveRetryLimit) return {SaveStep::kAsk, SaveQuestion::kRetryFailedSave};
+  if (failures <= kSaveRetryLimit)
+    return {SaveStep::kAsk, SaveQuestion::kRetryFailedSave};
   return {moment == SaveMoment::kQuitting ? SaveStep::kGoOn : SaveStep::kStay, SaveQuestion::kNone};
 }
 
@@ -68,13 +79,15 @@ std::string SaveQuestionText(SaveQuestion question, SaveMoment moment, std::stri
   const bool can_stay = moment != SaveMoment::kQuitting;
   switch (question) {
     case SaveQuestion::kDropTextWithoutNote:
-      return FormatText("This window has no note file, so the text you typed is not saved.\n\nOK: %1%2",
-                        {GiveUpWords(moment), CancelLine(moment)});
+      return FormatText(
+          "This window has no note file, so the text you typed is not saved.\n\nOK: %1%2",
+          {GiveUpWords(moment), CancelLine(moment)});
     case SaveQuestion::kDropTextOfUnreadable:
       return UnsavedUnreadableNoteText(path, moment);
     case SaveQuestion::kOverwritePartial:
       return FormatText(
-          "The note\n%1\ncould be read only in part: saving it replaces the whole file with what this window "
+          "The note\n%1\ncould be read only in part: saving it replaces the whole file with what "
+          "this window "
           "shows.\n\n%2",
           {path, can_stay ? "OK: save it anyway.\nCancel: keep the note open."
                           : "Yes: save it anyway.\nNo: leave the file as it is."});
@@ -90,7 +103,8 @@ std::string SaveQuestionText(SaveQuestion question, SaveMoment moment, std::stri
           {path, GiveUpWords(moment), CancelLine(moment)});
     case SaveQuestion::kSaveFolderDeleted:
       return FormatText(
-          "The note's file\n%1\nwas deleted by another program after this window read it, and so was its "
+          "The note's file\n%1\nwas deleted by another program after this window read it, and so "
+          "was its "
           "folder.\n\nYes: try to save this window's text there all the same.\nNo: %2%3",
           {path, GiveUpWords(moment), CancelLine(moment)});
     case SaveQuestion::kRetryFailedSave:

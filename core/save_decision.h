@@ -17,12 +17,12 @@ struct NoteState {
   bool text_changed = false;      // the text changed since it was last loaded or saved
   bool geometry_changed = false;  // so did the window's rectangle
   bool file_exists = true;        // the note's file was there when it was last loaded or saved
-  bool must_create = false;       // default.note, chosen because no note was named: made even untouched
-  bool unreadable = false;        // the file is there but could not be read
-  bool read_in_part = false;      // the file could be read only in part
-  bool changed_on_disk = false;   // another program changed the file since
-  bool deleted = false;           // the file was there when last loaded or saved, and is gone now
-  bool folder_deleted = false;    // and so is its folder
+  bool must_create = false;   // default.note, chosen because no note was named: made even untouched
+  bool unreadable = false;    // the file is there but could not be read
+  bool read_in_part = false;  // the file could be read only in part
+  bool changed_on_disk = false;  // another program changed the file since
+  bool deleted = false;          // the file was there when last loaded or saved, and is gone now
+  bool folder_deleted = false;   // and so is its folder
 };
 
 // The questions a save may ask before going on.
@@ -33,24 +33,34 @@ enum class SaveQuestion {
   kOverwritePartial,      // the file holds more than could be shown: OK writes over it
   kOverwriteChanged,      // another program changed the file: Yes writes, No keeps theirs
   kRetryFailedSave,       // the save failed: Yes retries, No gives the text up
-  kSaveDeleted,           // another program deleted the file: Yes writes it again, No gives the text up
-  kSaveFolderDeleted,     // and its folder: Yes tries to write it there all the same
+  kSaveDeleted,  // another program deleted the file: Yes writes it again, No gives the text up
+  kSaveFolderDeleted,  // and its folder: Yes tries to write it there all the same
 };
 
 // The buttons of a question's box. A window that is going whatever the user
 // says (SaveMoment::kQuitting) offers no way to stay.
-enum class SaveButtons { kOk, kOkCancel, kYesNo, kYesNoCancel };
+enum class SaveButtons {
+  kOk,
+  kOkCancel,
+  kYesNo,
+  kYesNoCancel
+};
 
 // The user's answer: OK or Yes; No; Cancel; or none, when the box came back
 // without one (it could not be shown, or the run was ended under it).
-enum class SaveAnswer { kAccept, kDecline, kCancel, kNone };
+enum class SaveAnswer {
+  kAccept,
+  kDecline,
+  kCancel,
+  kNone
+};
 
 // What comes next.
 enum class SaveStep {
-  kWrite,       // write the note now
-  kGoOn,        // give the note up without writing
-  kStay,        // keep the window and its note
-  kAsk,         // ask SaveDecision::question first
+  kWrite,  // write the note now
+  kGoOn,   // give the note up without writing
+  kStay,   // keep the window and its note
+  kAsk,    // ask SaveDecision::question first
 };
 
 struct SaveDecision {

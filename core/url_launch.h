@@ -15,7 +15,9 @@ namespace quillbox {
 // this succeeded; 0 up to it are error codes. Compared as unsigned, as the
 // shell's results are handles.
 inline constexpr std::uint64_t kLastLaunchError = 32;
-inline bool LaunchSucceeded(std::int64_t result) { return static_cast<std::uint64_t>(result) > kLastLaunchError; }
+inline bool LaunchSucceeded(std::int64_t result) {
+  return static_cast<std::uint64_t>(result) > kLastLaunchError;
+}
 
 // The fallback builds its command line in a buffer of this many bytes, the
 // terminating NUL included.
@@ -25,7 +27,8 @@ inline constexpr std::size_t kCommandBufferSize = 520;
 // "\"%1\"", or else the first "%1", matched only at a character boundary),
 // then a blank and the URL, unquoted. Nothing when that would not fit the
 // command buffer: such a command is not run rather than run cut short.
-std::optional<std::string> BrowserCommandLine(std::string_view command_template, std::string_view url,
+std::optional<std::string> BrowserCommandLine(std::string_view command_template,
+                                              std::string_view url,
                                               LeadBytePredicate is_lead_byte = NoLeadBytes);
 
 // "Unable to open hyperlink:" and the reason for a launch result of 32 or

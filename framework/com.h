@@ -32,7 +32,8 @@ class ComPtr {
   void** put_void() noexcept { return reinterpret_cast<void**>(put()); }
 
   void reset(Interface* pointer = nullptr) noexcept {
-    if (Interface* old = std::exchange(pointer_, pointer)) old->Release();
+    if (Interface* old = std::exchange(pointer_, pointer))
+      old->Release();
   }
 
   template <class Other>
@@ -51,7 +52,8 @@ class ComInitialization {
  public:
   ComInitialization() noexcept : result_(::CoInitialize(nullptr)) {}
   ~ComInitialization() {
-    if (SUCCEEDED(result_)) ::CoUninitialize();
+    if (SUCCEEDED(result_))
+      ::CoUninitialize();
   }
   ComInitialization(const ComInitialization&) = delete;
   ComInitialization& operator=(const ComInitialization&) = delete;

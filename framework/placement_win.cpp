@@ -23,7 +23,8 @@ NoteGeometry PlaceWithinReach(const NoteGeometry& geometry) {
                            std::max(::GetSystemMetrics(SM_CYMINTRACK), 1)};
   const ScreenRect shown = ToScreenRect(AtLeast(geometry, minimum));
   const RECT rect{shown.left, shown.top, shown.right, shown.bottom};
-  if (::MonitorFromRect(&rect, MONITOR_DEFAULTTONULL)) return geometry;
+  if (::MonitorFromRect(&rect, MONITOR_DEFAULTTONULL))
+    return geometry;
   bool found = false;
   const ScreenRect work_area = WorkArea(::MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), found);
   return found ? PlaceOnWorkArea(geometry, work_area, minimum) : geometry;

@@ -35,7 +35,8 @@ std::wstring SystemString(Fill fill) {
   std::wstring text(MAX_PATH, L'\0');
   for (;;) {
     const DWORD length = fill(text.data(), static_cast<DWORD>(text.size()));
-    if (length == 0) return {};
+    if (length == 0)
+      return {};
     if (length < text.size()) {
       text.resize(length);
       return text;

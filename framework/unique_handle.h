@@ -33,7 +33,8 @@ class UniqueHandle {
 
   void reset(Handle handle = Traits::Invalid()) noexcept {
     Handle old = std::exchange(handle_, handle);
-    if (old != Traits::Invalid()) Traits::Close(old);
+    if (old != Traits::Invalid())
+      Traits::Close(old);
   }
 
   // For out-parameters: releases what is held and hands out the slot.
@@ -95,7 +96,8 @@ struct WindowTraits {
   using Handle = HWND;
   static Handle Invalid() noexcept { return nullptr; }
   static void Close(Handle handle) noexcept {
-    if (::IsWindow(handle)) ::DestroyWindow(handle);
+    if (::IsWindow(handle))
+      ::DestroyWindow(handle);
   }
 };
 

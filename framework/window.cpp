@@ -32,26 +32,34 @@ void ShowOutOfMemory(HWND owner) noexcept {
 }
 
 void ShowFailure(HWND owner, const std::exception* failure) noexcept {
-  if (dynamic_cast<const std::bad_alloc*>(failure)) return ShowOutOfMemory(owner);
+  if (dynamic_cast<const std::bad_alloc*>(failure))
+    return ShowOutOfMemory(owner);
   try {
-    const std::string text = FormatText(kFailedText, {failure ? failure->what() : "an unexpected error."});
+    const std::string text =
+        FormatText(kFailedText, {failure ? failure->what() : "an unexpected error."});
     ShowAppMessage(owner, text, MB_OK | MB_ICONSTOP);
   } catch (const std::exception&) {
     ShowOutOfMemory(owner);  // no memory left even to say what failed
   }
 }
 
-Window::~Window() { Detach(); }
+Window::~Window() {
+  Detach();
+}
 
 Window* Window::FromHandle(HWND hwnd) noexcept {
   return hwnd ? static_cast<Window*>(::GetPropW(hwnd, ObjectProperty())) : nullptr;
 }
 
-bool Window::PreTranslateMessage(MSG&) { return false; }
+bool Window::PreTranslateMessage(MSG&) {
+  return false;
+}
 
 bool Window::Subclass(HWND hwnd) {
-  if (!hwnd || hwnd_ || FromHandle(hwnd)) return false;
-  if (!::SetPropW(hwnd, ObjectProperty(), this)) return false;
+  if (!hwnd || hwnd_ || FromHandle(hwnd))
+    return false;
+  if (!::SetPropW(hwnd, ObjectProperty(), this))
+    return false;
   hwnd_ = hwnd;
   OnTakeOver();
   previous_proc_ = reinterpret_cast<WNDPROC>(
@@ -60,18 +68,24 @@ bool Window::Subclass(HWND hwnd) {
 }
 
 void Window::Detach() noexcept {
-  if (!hwnd_) return;
+  if (!hwnd_)
+    return;
   ::SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_proc_));
   ::RemovePropW(hwnd_, ObjectProperty());
   hwnd_ = nullptr;
 }
 
-bool Window::OnMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+bool Window::OnMessage(UINT, WPARAM, LPARAM, LRESULT&) {
+  return false;
+}
 
-bool Window::OnReflected(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+bool Window::OnReflected(UINT, WPARAM, LPARAM, LRESULT&) {
+  return false;
+}
 
 LRESULT Window::Default() {
-  return ::CallWindowProcW(previous_proc_, hwnd_, current_.message, current_.wparam, current_.lparam);
+  return ::CallWindowProcW(previous_proc_, hwnd_, current_.message, current_.wparam,
+                           current_.lparam);
 }
 
 LRESULT Window::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -83,7 +97,8 @@ LRESULT Window::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
   // handlers keep their state sound when they fail; here the user learns
   // what failed and that what they asked for did not happen.
   try {
-    if (!OnMessage(message, wparam, lparam, result)) result = Default();
+    if (!OnMessage(message, wparam, lparam, result))
+      result = Default();
   } catch (const std::exception& failure) {
     current_ = outer;
     ShowFailure(hwnd_, &failure);
@@ -99,8 +114,10 @@ LRESULT Window::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
 
 LRESULT CALLBACK Window::SubclassProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   Window* window = FromHandle(hwnd);
-  if (!window) return ::DefWindowProcW(hwnd, message, wparam, lparam);
-  if (message != WM_NCDESTROY) return window->WindowProc(message, wparam, lparam);
+  if (!window)
+    return ::DefWindowProcW(hwnd, message, wparam, lparam);
+  if (message != WM_NCDESTROY)
+    return window->WindowProc(message, wparam, lparam);
   // The last message: let the original procedure see it, then let go.
   const WNDPROC previous = window->previous_proc_;
   window->Detach();

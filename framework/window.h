@@ -95,8 +95,10 @@ class WithMessageMap : public Base {
  protected:
   struct Entry {
     using Handler = Handled (T::*)(WPARAM, LPARAM);
-    constexpr Entry(UINT message, Handler handler) : first(message), last(message), handler(handler) {}
-    constexpr Entry(UINT first, UINT last, Handler handler) : first(first), last(last), handler(handler) {}
+    constexpr Entry(UINT message, Handler handler)
+        : first(message), last(message), handler(handler) {}
+    constexpr Entry(UINT first, UINT last, Handler handler)
+        : first(first), last(last), handler(handler) {}
     UINT first;
     UINT last;
     Handler handler;
@@ -104,7 +106,8 @@ class WithMessageMap : public Base {
 
   bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override {
     for (const Entry& entry : T::kMessageMap) {
-      if (message < entry.first || message > entry.last) continue;
+      if (message < entry.first || message > entry.last)
+        continue;
       if (const Handled answer = (static_cast<T*>(this)->*entry.handler)(wparam, lparam)) {
         result = *answer;
         return true;

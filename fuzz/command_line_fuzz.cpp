@@ -26,26 +26,35 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view line = input.substr(0, input.find('\0'));
 
   const std::string_view tail = quillbox::RawCommandTail(input);
-  if (!EndsWith(line, tail) || tail.data() < line.data() || tail.data() + tail.size() != line.data() + line.size()) {
+  if (!EndsWith(line, tail) || tail.data() < line.data() ||
+      tail.data() + tail.size() != line.data() + line.size()) {
     Fail("raw tail is not the end of the line");
   }
-  if (!tail.empty() && static_cast<unsigned char>(tail.front()) <= 0x20) Fail("raw tail starts with a blank");
+  if (!tail.empty() && static_cast<unsigned char>(tail.front()) <= 0x20)
+    Fail("raw tail starts with a blank");
 
   const std::string_view after_name = quillbox::ArgumentsAfterProgramName(input);
-  if (after_name.data() + after_name.size() != input.data() + input.size()) Fail("arguments are not a suffix");
+  if (after_name.data() + after_name.size() != input.data() + input.size())
+    Fail("arguments are not a suffix");
 
   // Splitting only ever removes bytes, and blanks alone give no arguments.
   const auto arguments = quillbox::SplitArguments(input);
   std::size_t argument_bytes = 0;
-  for (const auto& argument : arguments) argument_bytes += argument.size();
-  if (argument_bytes > input.size()) Fail("splitting added bytes");
-  if (input.find_first_not_of(" \t") == std::string_view::npos && !arguments.empty()) Fail("arguments from blanks");
+  for (const auto& argument : arguments)
+    argument_bytes += argument.size();
+  if (argument_bytes > input.size())
+    Fail("splitting added bytes");
+  if (input.find_first_not_of(" \t") == std::string_view::npos && !arguments.empty())
+    Fail("arguments from blanks");
 
   // An unquoted tail is opened exactly as given; a quoted one is parsed.
   const quillbox::NoteRequest request = quillbox::ChooseNote(input);
-  if (!request.open && !request.path.empty()) Fail("path without open");
+  if (!request.open && !request.path.empty())
+    Fail("path without open");
   const bool tail_quoted = !tail.empty() && tail.front() == '"';
-  if (request.open && !tail_quoted && request.path != tail) Fail("unquoted path differs from the raw tail");
-  if (request.open && request.path.size() > line.size()) Fail("path longer than the line");
+  if (request.open && !tail_quoted && request.path != tail)
+    Fail("unquoted path differs from the raw tail");
+  if (request.open && request.path.size() > line.size())
+    Fail("path longer than the line");
   return 0;
 }

@@ -12,9 +12,10 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   const quillbox::DecodedNote first = quillbox::DecodeNote(bytes);
-  const quillbox::DecodedNote second = quillbox::DecodeNote(quillbox::EncodeNote(first.geometry, first.text));
-  if (second.geometry != first.geometry || second.text != first.text || second.tag != quillbox::kNoteFileTag ||
-      !second.whole) {
+  const quillbox::DecodedNote second =
+      quillbox::DecodeNote(quillbox::EncodeNote(first.geometry, first.text));
+  if (second.geometry != first.geometry || second.text != first.text ||
+      second.tag != quillbox::kNoteFileTag || !second.whole) {
     std::fprintf(stderr, "note changed across a save and reload\n");
     std::abort();
   }

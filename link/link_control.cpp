@@ -12,14 +12,18 @@ void LinkControl::OnTakeOver() {
   // Mouse input and click notifications need SS_NOTIFY.
   ::SetWindowLongPtrA(hwnd(), GWL_STYLE, ::GetWindowLongPtrA(hwnd(), GWL_STYLE) | SS_NOTIFY);
   const std::string text = WindowText(hwnd());
-  if (url_.empty()) url_ = text;
-  if (text.empty()) ::SetWindowTextA(hwnd(), url_.c_str());
+  if (url_.empty())
+    url_ = text;
+  if (text.empty())
+    ::SetWindowTextA(hwnd(), url_.c_str());
 
   // Copies of the control's font, plain and underlined; the font itself is
   // borrowed.
   auto font = reinterpret_cast<HFONT>(::SendMessageA(hwnd(), WM_GETFONT, 0, 0));
-  if (!font) font = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
-  if (!font) font = static_cast<HFONT>(::GetStockObject(ANSI_VAR_FONT));
+  if (!font)
+    font = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+  if (!font)
+    font = static_cast<HFONT>(::GetStockObject(ANSI_VAR_FONT));
   LOGFONTA description{};
   ::GetObjectA(font, sizeof description, &description);
   normal_font_.reset(::CreateFontIndirectA(&description));
@@ -35,8 +39,9 @@ void LinkControl::OnTakeOver() {
   ::GetClientRect(hwnd(), &client);
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
   ::InitCommonControlsEx(&controls);
-  tooltip_.reset(::CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr, nullptr, nullptr));
+  tooltip_.reset(::CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr,
+                                   nullptr, nullptr));
   TOOLINFOA tool = Tool();
   tool.rect = client;
   ::SendMessageA(tooltip_.get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
@@ -53,13 +58,16 @@ TOOLINFOA LinkControl::Tool() {
 }
 
 void LinkControl::LoadLinkCursor() {
-  if (link_cursor_) return;
+  if (link_cursor_)
+    return;
   char path[MAX_PATH + 16] = {};
   const UINT length = ::GetWindowsDirectoryA(path, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return;
+  if (length == 0 || length >= MAX_PATH)
+    return;
   lstrcatA(path, "\\winhlp32.exe");
   UniqueModule help(::LoadLibraryA(path));
-  if (!help) return;
+  if (!help)
+    return;
   // The cursor belongs to the module; our copy outlives it.
   if (HCURSOR hand = ::LoadCursorA(help.get(), MAKEINTRESOURCEA(kHelpHandCursor))) {
     link_cursor_.reset(::CopyIcon(hand));
@@ -68,18 +76,21 @@ void LinkControl::LoadLinkCursor() {
 
 void LinkControl::SetUrl(const std::string& url) {
   url_ = url;
-  if (!HasWindow()) return;
+  if (!HasWindow())
+    return;
   TOOLINFOA tool = Tool();
   ::SendMessageA(tooltip_.get(), TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 void LinkControl::SetVisited(bool visited) {
   visited_ = visited;
-  if (HasWindow()) ::InvalidateRect(hwnd(), nullptr, TRUE);
+  if (HasWindow())
+    ::InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
 void LinkControl::SetUnderline(UnderlineMode mode) {
-  if (mode == underline_) return;
+  if (mode == underline_)
+    return;
   if (HasWindow()) {
     HFONT font = mode == UnderlineMode::Always ? underlined_font_.get() : normal_font_.get();
     ::SendMessageA(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
@@ -101,7 +112,8 @@ void LinkControl::Click() {
 }
 
 bool LinkControl::PreTranslateMessage(MSG& message) {
-  if (tooltip_) ::SendMessageA(tooltip_.get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&message));
+  if (tooltip_)
+    ::SendMessageA(tooltip_.get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&message));
   return Control<LinkControl>::PreTranslateMessage(message);
 }
 
@@ -126,7 +138,8 @@ LRESULT LinkControl::ChooseColors(HDC dc) {
 }
 
 Handled LinkControl::OnSetCursor(WPARAM, LPARAM) {
-  if (!link_cursor_) return FALSE;  // and the cursor stays as it is
+  if (!link_cursor_)
+    return FALSE;  // and the cursor stays as it is
   ::SetCursor(link_cursor_.get());
   return TRUE;
 }
@@ -163,7 +176,9 @@ Handled LinkControl::OnTimer(WPARAM, LPARAM) {
   return Default();
 }
 
-Handled LinkControl::OnEraseBackground(WPARAM, LPARAM) { return TRUE; }
+Handled LinkControl::OnEraseBackground(WPARAM, LPARAM) {
+  return TRUE;
+}
 
 Handled LinkControl::OnDestroy(WPARAM, LPARAM) {
   ::KillTimer(hwnd(), kHoverTimer);

@@ -12,7 +12,11 @@
 
 namespace quillbox {
 
-enum class UnderlineMode : int { Never = 0, Always = 1, OnHover = -1 };
+enum class UnderlineMode : int {
+  Never = 0,
+  Always = 1,
+  OnHover = -1
+};
 
 class LinkControl : public Control<LinkControl> {
  public:
@@ -58,10 +62,8 @@ class LinkControl : public Control<LinkControl> {
   // The table is read by the message-map base only.
   friend class WithMessageMap<LinkControl, Window>;
   static constexpr Entry kMessageMap[] = {
-      {WM_SETCURSOR, &LinkControl::OnSetCursor},
-      {WM_MOUSEMOVE, &LinkControl::OnMouseMove},
-      {WM_TIMER, &LinkControl::OnTimer},
-      {WM_ERASEBKGND, &LinkControl::OnEraseBackground},
+      {WM_SETCURSOR, &LinkControl::OnSetCursor}, {WM_MOUSEMOVE, &LinkControl::OnMouseMove},
+      {WM_TIMER, &LinkControl::OnTimer},         {WM_ERASEBKGND, &LinkControl::OnEraseBackground},
       {WM_DESTROY, &LinkControl::OnDestroy},
   };
 

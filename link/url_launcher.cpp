@@ -20,11 +20,13 @@ namespace {
 LONG ReadRegistryDefault(HKEY root, const char* key, char* output) {
   UniqueKey opened;
   const LONG opening = ::RegOpenKeyExA(root, key, 0, KEY_QUERY_VALUE, opened.put());
-  if (opening != ERROR_SUCCESS) return opening;
+  if (opening != ERROR_SUCCESS)
+    return opening;
   char value[MAX_PATH] = {};
   LONG size = sizeof value;
   const LONG reading = ::RegQueryValueA(opened.get(), nullptr, value, &size);
-  if (reading != ERROR_SUCCESS) return reading;
+  if (reading != ERROR_SUCCESS)
+    return reading;
   value[MAX_PATH - 1] = '\0';
   std::strcpy(output, value);
   return ERROR_SUCCESS;
@@ -33,17 +35,21 @@ LONG ReadRegistryDefault(HKEY root, const char* key, char* output) {
 }  // namespace
 
 INT_PTR OpenUrl(const std::string& url, int show_command) {
-  const auto first = reinterpret_cast<INT_PTR>(::ShellExecuteA(nullptr, "open", url.c_str(), nullptr, nullptr,
-                                                                show_command));
-  if (LaunchSucceeded(first)) return first;
+  const auto first = reinterpret_cast<INT_PTR>(
+      ::ShellExecuteA(nullptr, "open", url.c_str(), nullptr, nullptr, show_command));
+  if (LaunchSucceeded(first))
+    return first;
 
   // The shell could not: run the web-page handler's open command ourselves.
   char buffer[kCommandBufferSize] = {};
-  if (ReadRegistryDefault(HKEY_CLASSES_ROOT, ".htm", buffer) != ERROR_SUCCESS) return first;
+  if (ReadRegistryDefault(HKEY_CLASSES_ROOT, ".htm", buffer) != ERROR_SUCCESS)
+    return first;
   std::strcat(buffer, "\\shell\\open\\command");  // at most 259 + 19 characters
-  if (ReadRegistryDefault(HKEY_CLASSES_ROOT, buffer, buffer) != ERROR_SUCCESS) return first;
+  if (ReadRegistryDefault(HKEY_CLASSES_ROOT, buffer, buffer) != ERROR_SUCCESS)
+    return first;
   const std::optional<std::string> command = BrowserCommandLine(buffer, url, IsAnsiLeadByte);
-  if (!command) return first;
+  if (!command)
+    return first;
   return static_cast<INT_PTR>(::WinExec(command->c_str(), static_cast<UINT>(show_command)));
 }
 

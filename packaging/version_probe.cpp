@@ -14,7 +14,8 @@ int main(int argc, char** argv) {
   }
   DWORD ignored = 0;
   std::vector<char> data(::GetFileVersionInfoSizeA(argv[1], &ignored));
-  if (data.empty() || !::GetFileVersionInfoA(argv[1], 0, static_cast<DWORD>(data.size()), data.data())) {
+  if (data.empty() ||
+      !::GetFileVersionInfoA(argv[1], 0, static_cast<DWORD>(data.size()), data.data())) {
     std::fprintf(stderr, "version_probe: %s has no version resource\n", argv[1]);
     return 1;
   }
@@ -25,10 +26,12 @@ int main(int argc, char** argv) {
                 unsigned{LOWORD(fixed->dwFileVersionMS)}, unsigned{HIWORD(fixed->dwFileVersionLS)},
                 unsigned{LOWORD(fixed->dwFileVersionLS)});
   }
-  for (const char* name : {"ProductName", "FileDescription", "FileVersion", "ProductVersion", "LegalCopyright"}) {
+  for (const char* name :
+       {"ProductName", "FileDescription", "FileVersion", "ProductVersion", "LegalCopyright"}) {
     char* value = nullptr;
     const std::string path = std::string("\\StringFileInfo\\040904B0\\") + name;
-    if (::VerQueryValueA(data.data(), path.c_str(), reinterpret_cast<void**>(&value), &size) && value) {
+    if (::VerQueryValueA(data.data(), path.c_str(), reinterpret_cast<void**>(&value), &size) &&
+        value) {
       std::printf("%s: %s\n", name, value);
     }
   }

@@ -1,7 +1,7 @@
 #include <windows.h>
 
-#include "program/note_app.h"
 #include "colors/colors.h"
+#include "program/note_app.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // The brush lives as long as the process, from before the window exists.

@@ -6,11 +6,14 @@ set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$here/scripts/setup.sh"
 quillbox_install "${QUILLBOX_BUILD_PACKAGES[@]}" g++ googletest libgtest-dev libbenchmark-dev clang \
-                 libclang-rt-14-dev util-linux
+                 libclang-rt-14-dev util-linux clang-format
 jobs=$(nproc)
 
 echo "== line count"
 "$here/scripts/count_lines.sh"
+
+echo "== layout (clang-format)"
+(cd "$here" && git ls-files -z '*.h' '*.cpp' | xargs -0 clang-format --dry-run -Werror)
 
 echo "== core, native"
 cmake -S "$here" -B "$here/build/native" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null

@@ -14,7 +14,8 @@ Handled NoteEdit::OnGetDlgCode(WPARAM, LPARAM) {
 }
 
 Handled NoteEdit::OnKeyDown(WPARAM key, LPARAM) {
-  if (key != VK_TAB) return std::nullopt;
+  if (key != VK_TAB)
+    return std::nullopt;
   // Tab inserts a tab with any modifier: the character message that Tab
   // makes depends on the keyboard layout, and Ctrl+Tab makes none.
   if (!(::GetWindowLongPtrW(hwnd(), GWL_STYLE) & ES_READONLY)) {
@@ -28,7 +29,8 @@ Handled NoteEdit::OnChar(WPARAM character, LPARAM) {
   // The character of the Tab key just handled; Ctrl+I and a tab sent as a
   // character are the edit's own.
   const bool of_tab_key = std::exchange(tab_inserted_, false) && character == L'\t';
-  if (of_tab_key) return 0;
+  if (of_tab_key)
+    return 0;
   return std::nullopt;
 }
 

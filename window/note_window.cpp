@@ -8,13 +8,13 @@
 #include "about/about_box.h"
 #include "app/command_line_win.h"
 #include "app/open_notes.h"
+#include "colors/colors.h"
 #include "core/command_line.h"
 #include "core/note_path_rules.h"
 #include "framework/module.h"
 #include "framework/text.h"
 #include "res/resource.h"
 #include "shell/file_type_registration.h"
-#include "colors/colors.h"
 
 namespace quillbox {
 namespace {
@@ -42,7 +42,8 @@ BOOL NoteWindow::OnInitDialog() {
   }
   HWND edit = Item(IDC_NOTE_TEXT);
   edit_.Subclass(edit);
-  ::SendMessageA(edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(kLeftMargin, kRightMargin));
+  ::SendMessageA(edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
+                 MAKELPARAM(kLeftMargin, kRightMargin));
   // Typing is not held to the edit's default of 32,767 characters: a note
   // takes as much as memory allows.
   ::SendMessageA(edit, EM_SETLIMITTEXT, 0, 0);
@@ -50,9 +51,10 @@ BOOL NoteWindow::OnInitDialog() {
   RegisterNoteFileType(ModulePath());
   // A save's rename gives the note a new identity, which the window shows
   // from that very moment.
-  note_.SetAroundReplace([window = hwnd()](const FileIdentity& next, const std::function<bool()>& replace) {
-    ReplaceShown(window, next, replace);
-  });
+  note_.SetAroundReplace(
+      [window = hwnd()](const FileIdentity& next, const std::function<bool()>& replace) {
+        ReplaceShown(window, next, replace);
+      });
 
   const NoteRequest request = ChooseNote(command_line_, OwnModulePathForms());
   if (request.open) {
@@ -107,7 +109,8 @@ void NoteWindow::DropFocus() {
 
 Handled NoteWindow::OnActivate(WPARAM state, LPARAM lparam) {
   // Leaving the window for another is a moment to save.
-  if (LOWORD(state) == WA_INACTIVE) SaveInBackground();
+  if (LOWORD(state) == WA_INACTIVE)
+    SaveInBackground();
   return OnActivateOrShow(state, lparam);
 }
 
@@ -119,7 +122,8 @@ Handled NoteWindow::OnSetFocus(WPARAM, LPARAM) {
 }
 
 Handled NoteWindow::OnPaint(WPARAM, LPARAM) {
-  if (!::IsIconic(hwnd())) return Default();
+  if (!::IsIconic(hwnd()))
+    return Default();
   PAINTSTRUCT paint{};
   HDC dc = ::BeginPaint(hwnd(), &paint);
   ::SendMessageA(hwnd(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
@@ -132,7 +136,9 @@ Handled NoteWindow::OnPaint(WPARAM, LPARAM) {
   return 0;
 }
 
-Handled NoteWindow::OnQueryDragIcon(WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(icon_); }
+Handled NoteWindow::OnQueryDragIcon(WPARAM, LPARAM) {
+  return reinterpret_cast<LRESULT>(icon_);
+}
 
 Handled NoteWindow::OnSize(WPARAM type, LPARAM size) {
   Default();
@@ -168,14 +174,16 @@ Handled NoteWindow::OnCtlColor(WPARAM dc, LPARAM) {
 void NoteWindow::UpdateTitle() {
   wchar_t title[256] = {};
   // On failure the caption comes from the path's own file name.
-  if (::GetFileTitleW(FromUtf8(note_.path()).c_str(), title, ARRAYSIZE(title)) != 0) title[0] = L'\0';
+  if (::GetFileTitleW(FromUtf8(note_.path()).c_str(), title, ARRAYSIZE(title)) != 0)
+    title[0] = L'\0';
   title[ARRAYSIZE(title) - 1] = L'\0';
   // UTF-8 has no lead byte that the caption's rules could take for a '.' or a separator.
   ::SetWindowTextW(hwnd(), FromUtf8(NoteCaption(Utf8(title), note_.path())).c_str());
 }
 
 int NoteWindow::ShowNoteMessage(std::string_view text) {
-  return ::MessageBoxW(hwnd(), FromUtf8(text).c_str(), FromUtf8(kNoteMessageCaption).c_str(), MB_OK);
+  return ::MessageBoxW(hwnd(), FromUtf8(text).c_str(), FromUtf8(kNoteMessageCaption).c_str(),
+                       MB_OK);
 }
 
 }  // namespace quillbox

@@ -134,7 +134,8 @@ class NoteWindow : public Dialog<NoteWindow> {
       {WM_SIZE, &NoteWindow::OnSize},
       {WM_LBUTTONDBLCLK, &NoteWindow::OnLButtonDblClk},
       {WM_COMMAND, &NoteWindow::OnCommand},
-      {WM_CTLCOLORMSGBOX, WM_CTLCOLORSTATIC, &NoteWindow::OnCtlColor},  // every control-colour request
+      {WM_CTLCOLORMSGBOX, WM_CTLCOLORSTATIC,
+       &NoteWindow::OnCtlColor},  // every control-colour request
       {WM_QUERYENDSESSION, &NoteWindow::OnQueryEndSession},
       {WM_ENDSESSION, &NoteWindow::OnEndSession},
       {WM_SETFOCUS, &NoteWindow::OnSetFocus},
@@ -146,7 +147,7 @@ class NoteWindow : public Dialog<NoteWindow> {
   NoteEdit edit_;
   std::string command_line_;
   NoteDocument note_;
-  bool loading_ = false;  // the window itself is filling the edit
+  bool loading_ = false;     // the window itself is filling the edit
   bool save_again_ = false;  // a change came while a save on its own ran
   // The note has been saved, or given up by the user, for the end of the run.
   bool note_given_up_ = false;

@@ -17,7 +17,8 @@ Handled NoteWindow::OnDropFiles(WPARAM wparam, LPARAM) {
   // Sized first: a long name is taken whole, never cut short to another
   // note's name ("z.note" as "z.not"). No name leaves "", which is no note.
   std::wstring name(::DragQueryFileW(drop, 0, nullptr, 0), L'\0');
-  if (!name.empty()) name.resize(::DragQueryFileW(drop, 0, name.data(), static_cast<UINT>(name.size() + 1)));
+  if (!name.empty())
+    name.resize(::DragQueryFileW(drop, 0, name.data(), static_cast<UINT>(name.size() + 1)));
   ::DragFinish(drop);
   OpenNotePath(Utf8(name));
   return 0;
@@ -55,9 +56,11 @@ void NoteWindow::OpenNotePath(const std::string& path) {
   if (target.kind == PathKind::kShortcut && !target.device) {
     name = ResolveShortcut(target.full);
     target = Resolve(name);
-    if (target.kind == PathKind::kShortcut) return;  // a shortcut to a shortcut is not followed
+    if (target.kind == PathKind::kShortcut)
+      return;  // a shortcut to a shortcut is not followed
   }
-  if (target.kind == PathKind::kOther) return;
+  if (target.kind == PathKind::kOther)
+    return;
   // Opened, it would be read from and written to as the device.
   if (target.device) {
     ShowNoteMessage(FormatText(kDeviceNameText, {name}));
@@ -86,22 +89,26 @@ void NoteWindow::OpenNotePath(const std::string& path) {
   }
   // Another note replaces this one only once this one is safe in its file.
   // The open note dropped again is reloaded from its file as it stands.
-  if (!IsOpenNote(note) && !SaveBeforeGivingUp(SaveMoment::kSwitchingNotes)) return;
+  if (!IsOpenNote(note) && !SaveBeforeGivingUp(SaveMoment::kSwitchingNotes))
+    return;
   ShowNote(note, std::move(file));
 }
 
 std::string NoteWindow::ResolveShortcut(const std::string& shortcut) {
   ShortcutTarget target = ResolveShortcutTarget(hwnd(), shortcut);
-  if (target.get_path_failed) ShowNoteMessage(kGetPathFailed);
+  if (target.get_path_failed)
+    ShowNoteMessage(kGetPathFailed);
   return std::move(target.path);
 }
 
 std::string NoteWindow::CanonicalPath(const std::string& path) {
   // The shell knows no current folder: a relative path is made whole first.
   const std::string full = FullPath(path);
-  if (std::optional<std::string> found = ShellFileSystemPath(full)) return std::move(*found);
+  if (std::optional<std::string> found = ShellFileSystemPath(full))
+    return std::move(*found);
   // The shell takes no path of MAX_PATH characters or more; the file system does.
-  if (IdentifyFile(full)) return full;
+  if (IdentifyFile(full))
+    return full;
   ShowNoteMessage(kPathNotFound);
   // The path as given: a note that does not exist yet is then created there
   // when the window closes, instead of the typed text going nowhere.
@@ -111,7 +118,8 @@ std::string NoteWindow::CanonicalPath(const std::string& path) {
 bool NoteWindow::IsOpenNote(const std::string& path) const {
   // Files, not names: under Wine and in case-sensitive folders two names
   // that differ only in case are two notes.
-  if (note_.path().empty()) return false;
+  if (note_.path().empty())
+    return false;
   const std::optional<FileIdentity> open = IdentifyFile(note_.path());
   const std::optional<FileIdentity> other = IdentifyFile(path);
   return open && other && *open == *other;

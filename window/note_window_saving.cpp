@@ -7,11 +7,11 @@
 #include "app/note_file.h"
 #include "app/open_notes.h"
 #include "framework/module.h"
+#include "framework/placement_win.h"
 #include "framework/system_error.h"
 #include "framework/text.h"
 #include "res/resource.h"
 #include "window/note_window.h"
-#include "framework/placement_win.h"
 
 namespace quillbox {
 namespace {
@@ -22,7 +22,9 @@ constexpr UINT_PTR kAutosaveTimer = 1;
 
 }  // namespace
 
-void NoteWindow::LoadNote(const std::string& path) { ShowNote(path, ReadNoteFile(path)); }
+void NoteWindow::LoadNote(const std::string& path) {
+  ShowNote(path, ReadNoteFile(path));
+}
 
 bool NoteWindow::IsUnreadable(const NoteFileContent& file) {
   using Status = NoteFileContent::Status;
@@ -33,7 +35,8 @@ bool NoteWindow::IsUnreadable(const NoteFileContent& file) {
 void NoteWindow::ReportUnreadable(const std::string& path, const NoteFileContent& file) {
   if (file.status == NoteFileContent::Status::kOpenFailed) {
     // Held open by another program, or not ours to read.
-    ShowAppMessage(UnreadableNoteText(FullPath(path), SystemErrorText(file.error)), MB_ICONEXCLAMATION);
+    ShowAppMessage(UnreadableNoteText(FullPath(path), SystemErrorText(file.error)),
+                   MB_ICONEXCLAMATION);
     return;
   }
   const std::string_view pattern =
@@ -47,8 +50,10 @@ void NoteWindow::ShowNote(const std::string& path, NoteFileContent file) {
   FinishBackgroundSave();
   const bool unreadable = IsUnreadable(file);
   const bool read = file.status == NoteFileContent::Status::kRead;
-  if (unreadable) ReportUnreadable(path, file);
-  std::optional<NoteView> view = note_.Open(path, std::move(file), ::GetWindowTextLengthW(edit()) > 0);
+  if (unreadable)
+    ReportUnreadable(path, file);
+  std::optional<NoteView> view =
+      note_.Open(path, std::move(file), ::GetWindowTextLengthW(edit()) > 0);
   if (view) {
     // The edit wraps its whole text again whenever its size changes, and
     // for a large note that is the whole cost of loading it: empty the
@@ -61,7 +66,8 @@ void NoteWindow::ShowNote(const std::string& path, NoteFileContent file) {
     const bool shown = ::SetWindowTextW(edit(), view->text.c_str()) != FALSE;
     loading_ = false;
     note_.Shown(view->text, CurrentGeometry());
-    if (!shown) note_.MarkUnreadable();
+    if (!shown)
+      note_.MarkUnreadable();
     UpdateTitle();
     ::SetFocus(nullptr);
   } else {
@@ -69,7 +75,8 @@ void NoteWindow::ShowNote(const std::string& path, NoteFileContent file) {
   }
   // Read but not shown: memory ran out on the way; the file stays as it is.
   if (read && note_.unreadable()) {
-    ShowAppMessage(UnreadableNoteText(FullPath(path), SystemErrorText(ERROR_NOT_ENOUGH_MEMORY)), MB_ICONSTOP);
+    ShowAppMessage(UnreadableNoteText(FullPath(path), SystemErrorText(ERROR_NOT_ENOUGH_MEMORY)),
+                   MB_ICONSTOP);
   }
   MarkShowing(hwnd(), IdentifyFile(path));
 }
@@ -87,7 +94,8 @@ NoteGeometry NoteWindow::CurrentGeometry() const {
     monitor.cbSize = sizeof monitor;
     if (!(::GetWindowLongPtrA(hwnd(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW) &&
         ::GetMonitorInfoA(::MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), &monitor)) {
-      ::OffsetRect(&rect, monitor.rcWork.left - monitor.rcMonitor.left, monitor.rcWork.top - monitor.rcMonitor.top);
+      ::OffsetRect(&rect, monitor.rcWork.left - monitor.rcMonitor.left,
+                   monitor.rcWork.top - monitor.rcMonitor.top);
     }
   } else {
     ::GetWindowRect(hwnd(), &rect);
@@ -97,19 +105,22 @@ NoteGeometry NoteWindow::CurrentGeometry() const {
 
 NoteState NoteWindow::StateNow(bool thorough) const {
   const int length = ::GetWindowTextLengthW(edit());
-  if (!thorough) return note_.QuickState(length, CurrentGeometry());
+  if (!thorough)
+    return note_.QuickState(length, CurrentGeometry());
   return note_.ThoroughState(length, CurrentGeometry(), [this] { return WindowTextW(edit()); });
 }
 
 void NoteWindow::Absorb(const SaveOutcome& outcome) {
   // The rename made a new file: others now find the note by its identity.
-  if (note_.Absorb(outcome)) MarkShowing(hwnd(), IdentifyFile(note_.path()));
+  if (note_.Absorb(outcome))
+    MarkShowing(hwnd(), IdentifyFile(note_.path()));
 }
 
 void NoteWindow::SaveInBackground() {
   // A closing window's note stays as the close leaves it: hiding the window
   // deactivates it, and "No: close without saving" means no save.
-  if (closing_) return;
+  if (closing_)
+    return;
   // While a box of ours is open (a question about this very note, say) the
   // window is disabled: try again once it has gone.
   if (!::IsWindowEnabled(hwnd())) {
@@ -121,9 +132,11 @@ void NoteWindow::SaveInBackground() {
     return;
   }
   try {
-    if (!ShouldSaveInBackground(StateNow(false))) return;
+    if (!ShouldSaveInBackground(StateNow(false)))
+      return;
     SaveJob job = note_.StartSave(WindowTextW(edit()), CurrentGeometry(), true);
-    if (!note_.background().Start(std::move(job), hwnd(), kBackgroundSaved)) note_.TextChanged();
+    if (!note_.background().Start(std::move(job), hwnd(), kBackgroundSaved))
+      note_.TextChanged();
   } catch (const std::bad_alloc&) {
     // No copy of the text could be had: the close saves it, or says why not.
     note_.TextChanged();
@@ -134,13 +147,15 @@ void NoteWindow::SaveInBackground() {
 void NoteWindow::FinishBackgroundSave() {
   ::KillTimer(hwnd(), kAutosaveTimer);
   SaveOutcome outcome;
-  if (note_.background().Wait(&outcome)) Absorb(outcome);
+  if (note_.background().Wait(&outcome))
+    Absorb(outcome);
   save_again_ = false;
 }
 
 Handled NoteWindow::OnBackgroundSaved(WPARAM, LPARAM) {
   SaveOutcome outcome;
-  if (note_.background().TakeFinished(outcome)) Absorb(outcome);
+  if (note_.background().TakeFinished(outcome))
+    Absorb(outcome);
   if (save_again_) {
     save_again_ = false;
     SaveInBackground();
@@ -149,14 +164,16 @@ Handled NoteWindow::OnBackgroundSaved(WPARAM, LPARAM) {
 }
 
 Handled NoteWindow::OnTimer(WPARAM timer, LPARAM) {
-  if (timer != kAutosaveTimer) return std::nullopt;
+  if (timer != kAutosaveTimer)
+    return std::nullopt;
   ::KillTimer(hwnd(), kAutosaveTimer);
   SaveInBackground();
   return 0;
 }
 
 void NoteWindow::OnTextChanged() {
-  if (loading_) return;
+  if (loading_)
+    return;
   note_.TextChanged();
   // Each change starts the wait again: the note is saved once typing stops.
   ::SetTimer(hwnd(), kAutosaveTimer, kAutosaveDelayMs, nullptr);
@@ -173,7 +190,8 @@ SaveAnswer NoteWindow::Ask(SaveQuestion question, SaveMoment moment, DWORD error
   // A WM_QUIT that comes while the box is up ends it with whatever the
   // system makes of that (IDOK, under Wine), and leaves the quit for the run.
   MSG pending{};
-  if (::PeekMessageW(&pending, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) return SaveAnswer::kNone;
+  if (::PeekMessageW(&pending, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE))
+    return SaveAnswer::kNone;
   switch (answer) {
     case IDOK:
     case IDYES:
@@ -191,7 +209,8 @@ bool NoteWindow::SaveBeforeGivingUp(SaveMoment moment) {
   // Asked again while its question is open (a close that another program
   // sends to the disabled window, a WM_CLOSE still queued when the run ended
   // by WM_QUIT), it keeps the note: the first asking decides.
-  if (giving_up_) return false;
+  if (giving_up_)
+    return false;
   giving_up_ = true;
   struct Done {
     bool& flag;
@@ -209,11 +228,15 @@ bool NoteWindow::SaveBeforeGivingUp(SaveMoment moment) {
       const bool deleted = decision.question == SaveQuestion::kSaveDeleted ||
                            decision.question == SaveQuestion::kSaveFolderDeleted;
       // Written anew where it was, unless another program puts a file there meanwhile.
-      if (step == SaveStep::kWrite && deleted) note_.ExpectNoFile();
-      if (decision.question == SaveQuestion::kOverwriteChanged) check_stamp = false;
+      if (step == SaveStep::kWrite && deleted)
+        note_.ExpectNoFile();
+      if (decision.question == SaveQuestion::kOverwriteChanged)
+        check_stamp = false;
     }
-    if (step == SaveStep::kGoOn) return true;
-    if (step == SaveStep::kStay) return false;
+    if (step == SaveStep::kGoOn)
+      return true;
+    if (step == SaveStep::kStay)
+      return false;
     SaveOutcome outcome;
     try {
       outcome = SaveNoteNow(note_.StartSave(WindowTextW(edit()), CurrentGeometry(), check_stamp));
@@ -225,7 +248,8 @@ bool NoteWindow::SaveBeforeGivingUp(SaveMoment moment) {
       decision = {SaveStep::kAsk, SaveQuestion::kOverwriteChanged};
       continue;
     }
-    if (outcome.error == ERROR_SUCCESS) return true;
+    if (outcome.error == ERROR_SUCCESS)
+      return true;
     error = outcome.error;
     decision = AfterFailedSave(++failures, moment);
   }
@@ -241,7 +265,8 @@ NoteWindow::Closing::Closing(NoteWindow& window) : window_(window) {
 }
 
 NoteWindow::Closing::~Closing() {
-  if (window_.note_given_up_) return;
+  if (window_.note_given_up_)
+    return;
   window_.closing_ = false;
   MarkClosing(window_.hwnd(), false);
 }
@@ -255,16 +280,22 @@ bool NoteWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& 
   return Dialog<NoteWindow>::OnMessage(message, wparam, lparam, result);
 }
 
-void NoteWindow::OnOK() { Close(IDOK); }
+void NoteWindow::OnOK() {
+  Close(IDOK);
+}
 
-void NoteWindow::OnCancel() { Close(IDCANCEL); }
+void NoteWindow::OnCancel() {
+  Close(IDCANCEL);
+}
 
 void NoteWindow::Close(INT_PTR result) {
   // Already going, or asked again while its question is open: the first
   // close decides.
-  if (closing_) return;
+  if (closing_)
+    return;
   const Closing closing = AnnounceClosing();
-  if (!SaveBeforeGivingUp(SaveMoment::kClosing)) return;
+  if (!SaveBeforeGivingUp(SaveMoment::kClosing))
+    return;
   note_given_up_ = true;
   EndModal(result);
 }
@@ -273,7 +304,8 @@ BOOL NoteWindow::Destroy() {
   const Closing closing = AnnounceClosing();
   // Closing has made the note safe already; this catches the run ending
   // otherwise (WM_QUIT), when the window cannot stay.
-  if (!note_given_up_) SaveBeforeGivingUp(SaveMoment::kQuitting);
+  if (!note_given_up_)
+    SaveBeforeGivingUp(SaveMoment::kQuitting);
   note_given_up_ = true;
   MarkShowing(hwnd(), std::nullopt);
   return DialogBase::Destroy();

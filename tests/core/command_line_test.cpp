@@ -21,11 +21,13 @@ TEST(SplitArguments, BackslashAndQuoteRulesMatchTheRuntime) {
       {R"("" x)", {"", "x"}},
       {R"(x "open to the end )", {"x", "open to the end "}},
   };
-  for (const auto& [line, expected] : cases) EXPECT_EQ(SplitArguments(line), expected) << line;
+  for (const auto& [line, expected] : cases)
+    EXPECT_EQ(SplitArguments(line), expected) << line;
 }
 
 TEST(ParseArguments, LaterSwitchWinsAndOnlyNamedSwitchesIgnoreCase) {
-  const ParsedCommandLine parsed = ParseArguments({"/p", "a.note", "-EMBEDDING", "/Dde", "-dde", "/PT", "b.note"});
+  const ParsedCommandLine parsed =
+      ParseArguments({"/p", "a.note", "-EMBEDDING", "/Dde", "-dde", "/PT", "b.note"});
   EXPECT_EQ(parsed.command, ShellCommand::kDde);
   EXPECT_EQ(parsed.file_name, "a.note");
 }
@@ -34,7 +36,8 @@ TEST(ParseArguments, LaterSwitchWinsAndOnlyNamedSwitchesIgnoreCase) {
 // our own program, in any of its forms, ends the program name.
 TEST(ChooseNote, PathComesFromRawTailUnlessQuoted) {
   const ModulePathForms module{R"(C:\Program Files\Quillbox\Quillbox.exe)",
-                               R"(C:\Program Files\Quillbox\Quillbox.exe)", R"(C:\PROGRA~1\QUILLBOX\QUILLBOX.EXE)"};
+                               R"(C:\Program Files\Quillbox\Quillbox.exe)",
+                               R"(C:\PROGRA~1\QUILLBOX\QUILLBOX.EXE)"};
   const std::tuple<std::string, bool, std::string> cases[] = {
       {R"("C:\Apps\Quillbox.exe" "C:\My Notes\a.note")", true, R"(C:\My Notes\a.note)"},
       {R"("C:\Apps\Quillbox.exe" C:\My Notes\a.note)", true, R"(C:\My Notes\a.note)"},
@@ -46,19 +49,25 @@ TEST(ChooseNote, PathComesFromRawTailUnlessQuoted) {
       {"Quillbox.exe /Unregister /UNREGSERVER a.note", false, ""},
       {R"("C:\Apps\Quillbox.exe"   )", false, ""},
       {R"(c:\program files\QUILLBOX\quillbox.EXE C:\a b.note)", true, R"(C:\a b.note)"},
-      {R"(C:\PROGRA~1\Quillbox\QUILLBOX.exe)" "\t C:\\a b.note ", true, R"(C:\a b.note )"},
+      {R"(C:\PROGRA~1\Quillbox\QUILLBOX.exe)"
+       "\t C:\\a b.note ",
+       true, R"(C:\a b.note )"},
       {R"(C:\Program Files\Quillbox\Quillbox.exe "C:\a b.note" x)", true, R"(C:\a b.note)"},
       {R"(C:\Program Files\Quillbox\Quillbox.exe)", false, ""},
       // Another program, or ours only as the start of a longer name: cut at the blank.
-      {R"(C:\Program Files\Quillbox\Quillbox.exe2 C:\a.note)", true, R"(Files\Quillbox\Quillbox.exe2 C:\a.note)"},
-      {R"(C:\Program Files\Other\Quillbox.exe C:\a.note)", true, R"(Files\Other\Quillbox.exe C:\a.note)"},
+      {R"(C:\Program Files\Quillbox\Quillbox.exe2 C:\a.note)", true,
+       R"(Files\Quillbox\Quillbox.exe2 C:\a.note)"},
+      {R"(C:\Program Files\Other\Quillbox.exe C:\a.note)", true,
+       R"(Files\Other\Quillbox.exe C:\a.note)"},
   };
   for (const auto& [line, open, path] : cases) {
     const NoteRequest request = ChooseNote(line, module);
     EXPECT_EQ(request.open, open) << line;
     EXPECT_EQ(request.path, path) << line;
   }
-  EXPECT_EQ(RawCommandTail("Quillbox.exe\x01 \x1F" "a b "), "a b ");
+  EXPECT_EQ(RawCommandTail("Quillbox.exe\x01 \x1F"
+                           "a b "),
+            "a b ");
   EXPECT_EQ(RawCommandTail("Quillbox.exe a\0b"s), "a");
 }
 

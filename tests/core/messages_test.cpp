@@ -12,13 +12,17 @@ TEST(FormatText, InsertsArgumentsOnceAndKeepsStrayPercents) {
 
 TEST(Messages, ReasonLosesItsLineBreakAndQuittingOffersNoCancel) {
   EXPECT_EQ(SaveFailedText("C:\\n.note", "Access is denied.\r\n", SaveMoment::kSwitchingNotes),
-            "The note could not be saved to\nC:\\n.note\n\nAccess is denied.\n\nYes: try to save it again.\n"
+            "The note could not be saved to\nC:\\n.note\n\nAccess is denied.\n\nYes: try to save "
+            "it again.\n"
             "No: open the dropped note without saving this one.\nCancel: keep the note open.");
   EXPECT_EQ(UnreadableNoteText("p", "Bad. \r\n"),
-            "The note\np\ncould not be read:\nBad.\n\nIts file is left as it is. What you type here is not saved into it.");
-  EXPECT_TRUE(UnsavedUnreadableNoteText("p", SaveMoment::kEndingSession)
-                  .ends_with("\n\nOK: let Windows end without saving.\nCancel: keep the note open."));
-  EXPECT_TRUE(SaveFailedText("p", "r", SaveMoment::kQuitting).ends_with("\nNo: close without saving."));
+            "The note\np\ncould not be read:\nBad.\n\nIts file is left as it is. What you type "
+            "here is not saved into it.");
+  EXPECT_TRUE(
+      UnsavedUnreadableNoteText("p", SaveMoment::kEndingSession)
+          .ends_with("\n\nOK: let Windows end without saving.\nCancel: keep the note open."));
+  EXPECT_TRUE(
+      SaveFailedText("p", "r", SaveMoment::kQuitting).ends_with("\nNo: close without saving."));
 }
 
 TEST(ApplicationTitle, DropsFolderAndOnlyTheNamesExtension) {
@@ -28,4 +32,3 @@ TEST(ApplicationTitle, DropsFolderAndOnlyTheNamesExtension) {
 }
 
 }  // namespace quillbox
-

@@ -25,21 +25,28 @@ TEST(PlaceOnWorkArea, TakesTheMinimumSizeShiftsTheLeastDistanceAndShrinksToFit) 
       {{5, 5, 100, 100}, {kMax, kMax, kMin, kMin}, {kMax, kMax, 0, 0}},  // an inverted work area
   };
   for (const auto& [stored, work_area, placed] : cases) {
-    EXPECT_EQ(PlaceOnWorkArea(stored, work_area, kMinimum), placed) << stored.left << "," << stored.top;
+    EXPECT_EQ(PlaceOnWorkArea(stored, work_area, kMinimum), placed)
+        << stored.left << "," << stored.top;
   }
 }
 
 TEST(PlaceOnWorkArea, AnyRectangleEndsWhollyOnTheWorkAreaAtLeastAsLargeAsTheMinimum) {
   std::mt19937 random(8);
-  auto any = [&](std::int32_t low, std::int32_t high) { return std::uniform_int_distribution<std::int32_t>(low, high)(random); };
+  auto any = [&](std::int32_t low, std::int32_t high) {
+    return std::uniform_int_distribution<std::int32_t>(low, high)(random);
+  };
   // Small numbers, screen-sized ones and the whole range, mixed.
-  auto number = [&] { return any(0, 2) == 0 ? any(-300, 300) : any(0, 1) ? any(-40000, 40000) : any(kMin, kMax); };
+  auto number = [&] {
+    return any(0, 2) == 0 ? any(-300, 300) : any(0, 1) ? any(-40000, 40000) : any(kMin, kMax);
+  };
   for (int round = 0; round < 100000; ++round) {
     const std::int32_t x = any(-4000, 4000), y = any(-4000, 4000);
     const ScreenRect area{x, y, x + any(kMinimum.width, 5000), y + any(kMinimum.height, 5000)};
     const NoteGeometry stored{number(), number(), number(), number()};
     const NoteGeometry placed = PlaceOnWorkArea(stored, area, kMinimum);
-    const auto trace = [&] { return testing::Message() << "round " << round; };
+    const auto trace = [&] {
+      return testing::Message() << "round " << round;
+    };
     ASSERT_TRUE(placed.width >= kMinimum.width && placed.height >= kMinimum.height) << trace();
     ASSERT_TRUE(placed.left >= area.left && placed.top >= area.top) << trace();
     ASSERT_LE(std::int64_t{placed.left} + placed.width, area.right) << trace();
@@ -55,7 +62,8 @@ TEST(CentreOnWorkArea, CentresOverTheWindowButNeverLeavesTheWorkArea) {
       {{0, 0, 240, 300}, {0, 65, 290, 170}},  // a small note at 0,0
       {{1200, 1000, 1400, 1100}, {990, 854, 290, 170}},
   };
-  for (const auto& [over, placed] : cases) EXPECT_EQ(CentreOnWorkArea(over, {290, 170}, {0, 0, 1280, 1024}), placed) << over.left;
+  for (const auto& [over, placed] : cases)
+    EXPECT_EQ(CentreOnWorkArea(over, {290, 170}, {0, 0, 1280, 1024}), placed) << over.left;
 }
 
 TEST(ToScreenRect, FarEdgesSaturateInsteadOfWrapping) {

@@ -16,19 +16,21 @@ using Q = SaveQuestion;
 // Gone (the file was missing), must Create, Unreadable, read In part, Disk changed,
 // Removed since (and its Folder too).
 NoteState State(std::string_view flags) {
-  const auto has = [&](char flag) { return flags.find(flag) != std::string_view::npos; };
-  return {has('P'), has('T'), has('C'), has('M'), !has('G'), has('X'), has('U'), has('I'), has('D'), has('R'),
-          has('F')};
+  const auto has = [&](char flag) {
+    return flags.find(flag) != std::string_view::npos;
+  };
+  return {has('P'), has('T'), has('C'), has('M'), !has('G'), has('X'),
+          has('U'), has('I'), has('D'), has('R'), has('F')};
 }
 
 // Every kind of note that the window may give up, and what happens to it.
 TEST(SaveDecision, GivingANoteUpWritesOnlyWhatChangedAndAsksWhereTextWouldBeLost) {
   const std::tuple<const char*, SaveStep, SaveQuestion> cases[] = {
-      {"PT", kGoOn, Q::kNone},                      // untouched
-      {"PTC", kWrite, Q::kNone},                    // typed
-      {"PTM", kWrite, Q::kNone},                    // moved
-      {"TC", kAsk, Q::kDropTextWithoutNote},        // no note file
-      {"C", kGoOn, Q::kNone},                       // no note file, typed and deleted again
+      {"PT", kGoOn, Q::kNone},                // untouched
+      {"PTC", kWrite, Q::kNone},              // typed
+      {"PTM", kWrite, Q::kNone},              // moved
+      {"TC", kAsk, Q::kDropTextWithoutNote},  // no note file
+      {"C", kGoOn, Q::kNone},                 // no note file, typed and deleted again
       {"PTU", kGoOn, Q::kNone},
       {"PTCU", kAsk, Q::kDropTextOfUnreadable},
       {"PTCI", kAsk, Q::kOverwritePartial},
@@ -36,12 +38,12 @@ TEST(SaveDecision, GivingANoteUpWritesOnlyWhatChangedAndAsksWhereTextWouldBeLost
       {"PTCD", kAsk, Q::kOverwriteChanged},
       {"PTD", kGoOn, Q::kNone},
       {"PTCG", kWrite, Q::kNone},
-      {"PTMG", kGoOn, Q::kNone},                    // a moved window alone makes no file
-      {"PTGX", kWrite, Q::kNone},                   // but the default note is made
-      {"PTCR", kAsk, Q::kSaveDeleted},              // deleted by another program: asked, never "changed"
+      {"PTMG", kGoOn, Q::kNone},        // a moved window alone makes no file
+      {"PTGX", kWrite, Q::kNone},       // but the default note is made
+      {"PTCR", kAsk, Q::kSaveDeleted},  // deleted by another program: asked, never "changed"
       {"PTMRF", kAsk, Q::kSaveFolderDeleted},
-      {"PTR", kGoOn, Q::kNone},                     // untouched: stays deleted
-      {"PTCIR", kAsk, Q::kSaveDeleted},             // nothing left of the file to lose
+      {"PTR", kGoOn, Q::kNone},          // untouched: stays deleted
+      {"PTCIR", kAsk, Q::kSaveDeleted},  // nothing left of the file to lose
   };
   for (const auto& [flags, step, question] : cases) {
     const SaveDecision decision = DecideOnGivingUp(State(flags));
@@ -68,15 +70,21 @@ TEST(SaveDecision, AnswersAndButtonsFollowTheQuestion) {
     EXPECT_EQ(AfterAnswer(question, SaveAnswer::kAccept), accept) << q;
     EXPECT_EQ(AfterAnswer(question, SaveAnswer::kDecline), kGoOn) << q;
     EXPECT_EQ(AfterAnswer(question, SaveAnswer::kCancel), SaveStep::kStay) << q;
-    EXPECT_EQ(AfterAnswer(question, SaveAnswer::kNone), SaveStep::kStay) << q;  // a box ended unanswered
+    EXPECT_EQ(AfterAnswer(question, SaveAnswer::kNone), SaveStep::kStay)
+        << q;  // a box ended unanswered
     EXPECT_EQ(ButtonsFor(question, SaveMoment::kClosing), closing) << q;
     EXPECT_EQ(ButtonsFor(question, SaveMoment::kQuitting), quitting) << q;
     // The box names the note and says what each button does.
-    const std::string text = SaveQuestionText(question, SaveMoment::kClosing, "C:\\a.note", "Disk full.");
-    EXPECT_TRUE(question == Q::kDropTextWithoutNote || text.find("C:\\a.note") != std::string::npos) << text;
-    EXPECT_NE(text.find(closing == SaveButtons::kOkCancel ? "OK: " : "Yes: "), std::string::npos) << text;
+    const std::string text =
+        SaveQuestionText(question, SaveMoment::kClosing, "C:\\a.note", "Disk full.");
+    EXPECT_TRUE(question == Q::kDropTextWithoutNote || text.find("C:\\a.note") != std::string::npos)
+        << text;
+    EXPECT_NE(text.find(closing == SaveButtons::kOkCancel ? "OK: " : "Yes: "), std::string::npos)
+        << text;
     EXPECT_NE(text.find("Cancel: keep the note open."), std::string::npos) << text;
-    EXPECT_EQ(SaveQuestionText(question, SaveMoment::kQuitting, "p").find("Cancel"), std::string::npos) << q;
+    EXPECT_EQ(SaveQuestionText(question, SaveMoment::kQuitting, "p").find("Cancel"),
+              std::string::npos)
+        << q;
   }
 }
 

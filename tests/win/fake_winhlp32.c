@@ -1,2 +1,4 @@
 /* The stand-in help program: only its cursor resource matters. */
-int main(void) { return 0; }
+int main(void) {
+  return 0;
+}

@@ -9,15 +9,18 @@ namespace {
 // Whether each entry below `under` of `root` is stored as it should be: a
 // text of its data and one NUL (given a text without its NUL, the registry
 // keeps the NUL that follows it in memory), an empty one with no data at all.
-void ExpectRegistered(HKEY root, const std::string& under, const std::vector<FileTypeEntry>& entries) {
+void ExpectRegistered(HKEY root, const std::string& under,
+                      const std::vector<FileTypeEntry>& entries) {
   for (const FileTypeEntry& entry : entries) {
     char stored[1024] = {};
     DWORD type = REG_NONE, size = sizeof stored;
     UniqueKey key;
     ::RegOpenKeyA(root, (under + entry.key).c_str(), key.put());
-    ::RegQueryValueExA(key.get(), entry.value_name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(stored), &size);
+    ::RegQueryValueExA(key.get(), entry.value_name.c_str(), nullptr, &type,
+                       reinterpret_cast<BYTE*>(stored), &size);
     EXPECT_EQ(type == REG_SZ ? std::string(stored, size) : "<not a text>",
-              entry.data + std::string(!entry.data.empty(), '\0')) << under + entry.key;
+              entry.data + std::string(!entry.data.empty(), '\0'))
+        << under + entry.key;
   }
 }
 
@@ -29,7 +32,8 @@ TEST(FileTypeRegistration, AStartSetsChangedEntriesBackAndLeavesTheUsersClassesU
   test::RegistryOverride other_class(HKEY_CLASSES_ROOT, ".note", "SomebodyElse.Note");
   test::TempFolder folder;  // for the note it opens
   test::RunNote(test::Open(folder / "a.note"), [](NoteWindow&, HWND) {});
-  EXPECT_EQ(::RegOpenKeyA(HKEY_CURRENT_USER, "Software\\Classes\\Note", UniqueKey().put()), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(::RegOpenKeyA(HKEY_CURRENT_USER, "Software\\Classes\\Note", UniqueKey().put()),
+            ERROR_FILE_NOT_FOUND);
   ExpectRegistered(HKEY_CLASSES_ROOT, "", NoteFileTypeEntries(ModulePath()));
 }
 
@@ -39,19 +43,25 @@ TEST(FileTypeRegistration, AStartSetsChangedEntriesBackAndLeavesTheUsersClassesU
 // another program changed are set back, an empty one holding a NUL too, and
 // its other values kept; only a write counts as a change.
 TEST(FileTypeRegistration, EntriesGoWholeToTheClassesElseToTheUsersAndOnlyAWriteCountsAsAChange) {
-  const RegistryPlace user{HKEY_CURRENT_USER, "Software\\QuillboxTest"};  // the classes roots inside
+  const RegistryPlace user{HKEY_CURRENT_USER,
+                           "Software\\QuillboxTest"};  // the classes roots inside
   ::RegDeleteTreeA(user.root, user.path.c_str());
-  const auto entries = NoteFileTypeEntries("C:\\Program Files\\" + std::string(300, 'm') + "\\Quillbox.exe");
+  const auto entries =
+      NoteFileTypeEntries("C:\\Program Files\\" + std::string(300, 'm') + "\\Quillbox.exe");
   for (const bool refusing : {false, true}) {
     const RegistryPlace classes{user.root, user.path + (refusing ? "\\Volatile" : "\\Classes")};
-    ::RegCreateKeyExA(classes.root, classes.path.c_str(), 0, nullptr, refusing ? REG_OPTION_VOLATILE : 0,
-                      KEY_ALL_ACCESS, nullptr, UniqueKey().put(), nullptr);
+    ::RegCreateKeyExA(classes.root, classes.path.c_str(), 0, nullptr,
+                      refusing ? REG_OPTION_VOLATILE : 0, KEY_ALL_ACCESS, nullptr,
+                      UniqueKey().put(), nullptr);
     const std::string landed = (refusing ? user.path : classes.path) + "\\";
     test::RegistryOverride other_class(user.root, landed + ".note", "Memo"),
         content_type(user.root, landed + ".note", "text/plain", "Content Type"),
-        null_file(user.root, landed + ".note\\ShellNew", "", "NullFile");  // one NUL where no data belongs
+        null_file(user.root, landed + ".note\\ShellNew", "",
+                  "NullFile");  // one NUL where no data belongs
     EXPECT_TRUE(WriteFileTypeEntries(classes, user, entries)) << classes.path;
-    EXPECT_EQ(::RegOpenKeyA(user.root, (user.path + "\\Note").c_str(), UniqueKey().put()) == ERROR_SUCCESS, refusing);
+    EXPECT_EQ(::RegOpenKeyA(user.root, (user.path + "\\Note").c_str(), UniqueKey().put()) ==
+                  ERROR_SUCCESS,
+              refusing);
     ExpectRegistered(user.root, landed, entries);
     ExpectRegistered(user.root, landed, {{".note", false, "Content Type", "text/plain"}});
     EXPECT_FALSE(WriteFileTypeEntries(classes, user, entries)) << classes.path;

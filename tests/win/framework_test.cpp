@@ -10,21 +10,28 @@ namespace quillbox {
 namespace {
 
 constexpr UINT kEnd = WM_APP + 1, kProbe = WM_APP + 2;  // kEnd ends the run with its wParam
-constexpr UINT kFail = WM_APP + 3;  // its handler throws: a lack of memory for 0, another failure else
-std::vector<std::string> trail;  // who was offered a queued kProbe, and what reached the control's table, in order
+constexpr UINT kFail =
+    WM_APP + 3;  // its handler throws: a lack of memory for 0, another failure else
+std::vector<std::string>
+    trail;  // who was offered a queued kProbe, and what reached the control's table, in order
 const LRESULT kGrey = reinterpret_cast<LRESULT>(::GetStockObject(GRAY_BRUSH));
 
 // Notes that `to` was offered `message` if it is a kProbe; whether it is.
-bool Offered(const MSG& message, const char* to) { return message.message == kProbe && (trail.push_back(to), true); }
+bool Offered(const MSG& message, const char* to) {
+  return message.message == kProbe && (trail.push_back(to), true);
+}
 
 // Consumes a kProbe of 1, notes what reaches its table, and answers its
 // colour request when its parent passes it on.
 class ProbeControl : public Control<ProbeControl> {
  public:
-  bool PreTranslateMessage(MSG& message) override { return Offered(message, "control") && message.wParam == 1; }
+  bool PreTranslateMessage(MSG& message) override {
+    return Offered(message, "control") && message.wParam == 1;
+  }
   bool OnReflected(UINT, WPARAM, LPARAM, LRESULT& result) override { return result = kGrey, true; }
   Handled OnSeen(WPARAM, LPARAM) { return trail.push_back("table"), Default(); }
-  static constexpr Entry kMessageMap[] = {{kProbe, &ProbeControl::OnSeen}, {WM_GETTEXT, &ProbeControl::OnSeen}};
+  static constexpr Entry kMessageMap[] = {{kProbe, &ProbeControl::OnSeen},
+                                          {WM_GETTEXT, &ProbeControl::OnSeen}};
 };
 
 // Consumes every kProbe offered to it; its table leaves the colour requests
@@ -34,17 +41,23 @@ class TestDialog : public Dialog<TestDialog> {
   TestDialog() : Dialog<TestDialog>(IDD_TEST_DIALOG, nullptr) {}
   ProbeControl control;
   bool visible_when_destroyed = true;
-  BOOL OnInitDialog() override { return DialogBase::OnInitDialog() && control.Subclass(Item(IDC_TEST_STATIC)); }
+  BOOL OnInitDialog() override {
+    return DialogBase::OnInitDialog() && control.Subclass(Item(IDC_TEST_STATIC));
+  }
   bool PreTranslateMessage(MSG& message) override { return Offered(message, "dialog"); }
-  BOOL Destroy() override { return visible_when_destroyed = ::IsWindowVisible(hwnd()), DialogBase::Destroy(); }
+  BOOL Destroy() override {
+    return visible_when_destroyed = ::IsWindowVisible(hwnd()), DialogBase::Destroy();
+  }
   Handled OnNothing(WPARAM, LPARAM) { return std::nullopt; }
   Handled OnEnd(WPARAM code, LPARAM) { return EndModal(static_cast<INT_PTR>(code)), 42; }
   Handled OnFail(WPARAM kind, LPARAM) {
-    if (kind == 0) throw std::bad_alloc();
+    if (kind == 0)
+      throw std::bad_alloc();
     throw std::runtime_error("the disk ran away");
   }
-  static constexpr Entry kMessageMap[] = {
-      {WM_CTLCOLORSTATIC, &TestDialog::OnNothing}, {kEnd, &TestDialog::OnEnd}, {kFail, &TestDialog::OnFail}};
+  static constexpr Entry kMessageMap[] = {{WM_CTLCOLORSTATIC, &TestDialog::OnNothing},
+                                          {kEnd, &TestDialog::OnEnd},
+                                          {kFail, &TestDialog::OnFail}};
 };
 
 // Queued messages are offered to their window, then its parents, until one
@@ -58,13 +71,17 @@ TEST(Dialog, RoutesMessagesInTurnAndEndsItsRunOnEndModalFromAnyThreadOrOnWmQuit)
   TestDialog dialog, quit;
   std::future<LRESULT> answer;
   test::WhenIdle([&] {
-    EXPECT_EQ(::SendMessageA(dialog.hwnd(), WM_CTLCOLORSTATIC, 0, reinterpret_cast<LPARAM>(dialog.control.hwnd())),
+    EXPECT_EQ(::SendMessageA(dialog.hwnd(), WM_CTLCOLORSTATIC, 0,
+                             reinterpret_cast<LPARAM>(dialog.control.hwnd())),
               kGrey);
     EXPECT_FALSE(ProbeControl().Subclass(dialog.control.hwnd()));  // one object per window
     EXPECT_EQ(WindowTextW(dialog.control.hwnd()), L"link");
     ::SendMessageA(dialog.control.hwnd(), kProbe, 1, 0);  // sent, so offered to nobody
-    for (WPARAM to_control : {0, 1}) ::PostMessageA(dialog.control.hwnd(), kProbe, to_control, 0);
-    test::WhenIdle([&] { answer = std::async(std::launch::async, ::SendMessageA, dialog.hwnd(), kEnd, 7, 0); });
+    for (WPARAM to_control : {0, 1})
+      ::PostMessageA(dialog.control.hwnd(), kProbe, to_control, 0);
+    test::WhenIdle([&] {
+      answer = std::async(std::launch::async, ::SendMessageA, dialog.hwnd(), kEnd, 7, 0);
+    });
   });
   EXPECT_EQ(dialog.RunModal(), 7);
   EXPECT_EQ(answer.get(), 42);
@@ -93,7 +110,8 @@ TEST(Dialog, AFailingHandlerIsReportedForWhatFailed) {
   dialog.RunModal();
   const auto& boxes = recorder.boxes();
   ASSERT_EQ(boxes.size(), 2u);
-  EXPECT_EQ(boxes[0].text, "This could not be done, because of an unexpected error:\nthe disk ran away");
+  EXPECT_EQ(boxes[0].text,
+            "This could not be done, because of an unexpected error:\nthe disk ran away");
   EXPECT_EQ(boxes[1].text, kOutOfMemoryText);
 }
 

@@ -4,10 +4,10 @@
 // no real browser is ever started.
 
 #include "about/about_box.h"
+#include "colors/colors.h"
 #include "core/url_launch.h"
 #include "tests/win/test_resource.h"
 #include "tests/win/test_support.h"
-#include "colors/colors.h"
 
 namespace quillbox {
 namespace {
@@ -18,11 +18,13 @@ using test::RegistryOverride;
 // of earlier moves from Wine's display driver can put the cursor back: move
 // until it stays.
 void MoveCursorTo(POINT screen) {
-  test::PumpUntil([&, now = POINT{}]() mutable {
-    ::SetCursorPos(screen.x, screen.y);
-    test::PumpUntil([] { return false; }, 20);
-    return ::GetCursorPos(&now) && now.x == screen.x && now.y == screen.y;
-  }, 2000);
+  test::PumpUntil(
+      [&, now = POINT{}]() mutable {
+        ::SetCursorPos(screen.x, screen.y);
+        test::PumpUntil([] { return false; }, 20);
+        return ::GetCursorPos(&now) && now.x == screen.x && now.y == screen.y;
+      },
+      2000);
 }
 
 // The stand-in for a web browser: an open command that records its command
@@ -33,12 +35,17 @@ class BrowserStandIn {
   // In the registry's form, ending in "%1" in quotes. Appended step by step:
   // GCC 12 warns falsely about a chain of operator+ that starts with a literal.
   std::string Command() const {
-    return std::string("\"").append(ModulePath()).append("\" --record ").append(record_ + " \"%1\"");
+    return std::string("\"")
+        .append(ModulePath())
+        .append("\" --record ")
+        .append(record_ + " \"%1\"");
   }
   // Empty when nothing started within a few seconds. Dispatches nothing meanwhile.
   std::string NextCommandLine() {
     std::string line;
-    for (int wait = 0; wait < 500 && ((line = test::ReadFileBytes(record_)).empty() || line == "<missing>"); ++wait) {
+    for (int wait = 0;
+         wait < 500 && ((line = test::ReadFileBytes(record_)).empty() || line == "<missing>");
+         ++wait) {
       ::Sleep(20);
     }
     ::DeleteFileA(record_.c_str());
@@ -52,7 +59,8 @@ class BrowserStandIn {
 
 LOGFONTA Font(HWND window) {
   LOGFONTA font{};
-  ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(window, WM_GETFONT, 0, 0)), sizeof font, &font);
+  ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(window, WM_GETFONT, 0, 0)), sizeof font,
+               &font);
   return font;
 }
 
@@ -63,8 +71,10 @@ std::pair<COLORREF, bool> Look(HWND control, HGDIOBJ brush = ::GetStockObject(NU
                                std::optional<COLORREF> background = std::nullopt) {
   HDC dc = ::CreateCompatibleDC(nullptr);
   EXPECT_EQ(::SendMessageA(::GetParent(control), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                           reinterpret_cast<LPARAM>(control)), reinterpret_cast<LRESULT>(brush));
-  EXPECT_EQ(::GetBkMode(dc) == TRANSPARENT ? std::nullopt : std::optional(::GetBkColor(dc)), background);
+                           reinterpret_cast<LPARAM>(control)),
+            reinterpret_cast<LRESULT>(brush));
+  EXPECT_EQ(::GetBkMode(dc) == TRANSPARENT ? std::nullopt : std::optional(::GetBkColor(dc)),
+            background);
   const std::pair look(::GetTextColor(dc), Font(control).lfUnderline != 0);
   ::DeleteDC(dc);
   return look;
@@ -80,22 +90,29 @@ std::pair<COLORREF, bool> Look(HWND control, HGDIOBJ brush = ::GetStockObject(NU
 // Then the About box, whose address is two such links.
 TEST(Link, HoversAndOpensByTheShellElseByTheHtmHandlerOnADialogAndAsTheAboutBoxsAddress) {
   QUILLBOX_ONLY_IN_WINE("HKEY_CLASSES_ROOT\\http and .htm and %WINDIR%\\winhlp32.exe");
-  const std::string help = std::string(std::getenv("WINDIR")) + "\\winhlp32.exe", kept = help + ".quillbox-test";
+  const std::string help = std::string(std::getenv("WINDIR")) + "\\winhlp32.exe",
+                    kept = help + ".quillbox-test";
   ::MoveFileA(help.c_str(), kept.c_str());
   // Wine would load its own built-in help program instead of the file.
-  RegistryOverride native(HKEY_CURRENT_USER, "Software\\Wine\\DllOverrides", "native", "winhlp32.exe");
-  ::CopyFileA((ModulePath().substr(0, ModulePath().rfind('\\')) + "\\fake_winhlp32.exe").c_str(), help.c_str(), FALSE);
+  RegistryOverride native(HKEY_CURRENT_USER, "Software\\Wine\\DllOverrides", "native",
+                          "winhlp32.exe");
+  ::CopyFileA((ModulePath().substr(0, ModulePath().rfind('\\')) + "\\fake_winhlp32.exe").c_str(),
+              help.c_str(), FALSE);
   // Stand-ins for the shell's http handler and the ".htm" class's command;
   // ".htm" files have no handler unless a click below names one.
   test::TempFolder shell_folder, fallback_folder;
   BrowserStandIn shell(shell_folder.path()), fallback(fallback_folder.path());
-  std::optional<RegistryOverride> http(std::in_place, HKEY_CLASSES_ROOT, "http\\shell\\open\\command", shell.Command());
-  RegistryOverride by_page(HKEY_CLASSES_ROOT, "QuillboxTest.Page\\shell\\open\\command", fallback.Command());
+  std::optional<RegistryOverride> http(std::in_place, HKEY_CLASSES_ROOT,
+                                       "http\\shell\\open\\command", shell.Command());
+  RegistryOverride by_page(HKEY_CLASSES_ROOT, "QuillboxTest.Page\\shell\\open\\command",
+                           fallback.Command());
   RegistryOverride no_htm_handler(HKEY_CLASSES_ROOT, ".htm", "QuillboxTest.None");
   test::MessageBoxRecorder boxes;
-  for (const auto& [text, url, has_help] : {std::tuple{"link", "", true}, {"", "qbtest:page", false}}) {
+  for (const auto& [text, url, has_help] :
+       {std::tuple{"link", "", true}, {"", "qbtest:page", false}}) {
     SCOPED_TRACE(has_help ? "with the help program" : "without it");
-    if (!has_help) ::DeleteFileA(help.c_str());
+    if (!has_help)
+      ::DeleteFileA(help.c_str());
     DialogBase parent(IDD_TEST_DIALOG, nullptr);
     LinkControl link;
     test::RunWhileOpen(parent, [&] {
@@ -108,7 +125,8 @@ TEST(Link, HoversAndOpensByTheShellElseByTheHtmHandlerOnADialogAndAsTheAboutBoxs
       MoveCursorTo(POINT{r.right + 200, r.bottom + 200});  // the real cursor would hover of its own
       link.Subclass(item);
       HWND tooltip = nullptr;  // the popup of the tooltip class owned by the dialog
-      do tooltip = ::FindWindowExA(nullptr, tooltip, TOOLTIPS_CLASSA, nullptr);
+      do
+        tooltip = ::FindWindowExA(nullptr, tooltip, TOOLTIPS_CLASSA, nullptr);
       while (tooltip && ::GetWindow(tooltip, GW_OWNER) != parent.hwnd());
       char tip[16] = {};
       TOOLINFOA tool{TTTOOLINFOA_V1_SIZE, 0, item, 1, {}, nullptr, tip, 0, nullptr};
@@ -118,38 +136,55 @@ TEST(Link, HoversAndOpensByTheShellElseByTheHtmHandlerOnADialogAndAsTheAboutBoxs
       EXPECT_STREQ(Font(item).lfFaceName, Font(parent.hwnd()).lfFaceName);
       ::SetCursor(::LoadCursorA(nullptr, IDC_CROSS));
       EXPECT_EQ(::SendMessageA(item, WM_SETCURSOR, 0, 0), has_help ? TRUE : FALSE);
-      EXPECT_EQ(::GetCursor() != ::LoadCursorA(nullptr, IDC_CROSS), has_help);  // without the hand: not passed on
+      EXPECT_EQ(::GetCursor() != ::LoadCursorA(nullptr, IDC_CROSS),
+                has_help);  // without the hand: not passed on
 
       // The first row's mode is not set: it is the one that the take-over leaves.
       using enum UnderlineMode;
-      const struct { UnderlineMode mode; POINT mouse_after; bool ends, underlined_over, underlined_after; } hovers[] = {
-          {OnHover, {r.right, r.top + 1}, true, true, false}, {Always, {r.left + 1, r.bottom}, true, true, true},
-          {Never, {r.right, r.bottom}, true, false, false}, {OnHover, {r.left, r.top}, false, true, true}};
+      const struct {
+        UnderlineMode mode;
+        POINT mouse_after;
+        bool ends, underlined_over, underlined_after;
+      } hovers[] = {{OnHover, {r.right, r.top + 1}, true, true, false},
+                    {Always, {r.left + 1, r.bottom}, true, true, true},
+                    {Never, {r.right, r.bottom}, true, false, false},
+                    {OnHover, {r.left, r.top}, false, true, true}};
       for (const auto& hover : hovers) {
         SCOPED_TRACE(&hover - hovers);
-        if (&hover != hovers) link.SetUnderline(hover.mode);
+        if (&hover != hovers)
+          link.SetUnderline(hover.mode);
         ::SendMessageA(item, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
         EXPECT_EQ(Look(item), std::pair(LinkControl::kHoverColor, hover.underlined_over));
         MoveCursorTo(hover.mouse_after);
         ::PostMessageA(item, WM_TIMER, LinkControl::kHoverTimer, 0);
         test::DispatchPending();
-        EXPECT_EQ(Look(item), std::pair(hover.ends ? LinkControl::kUnvisitedColor : LinkControl::kHoverColor,
-                                        hover.underlined_after));
+        EXPECT_EQ(Look(item),
+                  std::pair(hover.ends ? LinkControl::kUnvisitedColor : LinkControl::kHoverColor,
+                            hover.underlined_after));
       }
 
       // The first click comes while hovered. A successful open leaves the
       // visited colour, a failed one the unvisited; only the expected
       // stand-in starts.
-      const struct { const char* url; BrowserStandIn* started; } clicks[] = {
-          {"http://qbtest.example/", &shell}, {"qbtest-nowhere:page", &fallback}, {"qbtest-nowhere:page", nullptr}};
+      const struct {
+        const char* url;
+        BrowserStandIn* started;
+      } clicks[] = {{"http://qbtest.example/", &shell},
+                    {"qbtest-nowhere:page", &fallback},
+                    {"qbtest-nowhere:page", nullptr}};
       for (const auto& click : clicks) {
         SCOPED_TRACE(&click - clicks);
-        RegistryOverride htm(HKEY_CLASSES_ROOT, ".htm", click.started ? "QuillboxTest.Page" : "QuillboxTest.None");
+        RegistryOverride htm(HKEY_CLASSES_ROOT, ".htm",
+                             click.started ? "QuillboxTest.Page" : "QuillboxTest.None");
         link.SetUrl(click.url);
-        ::SendMessageA(item, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));  // notified only with SS_NOTIFY
-        EXPECT_TRUE(!click.started || click.started->NextCommandLine().find(click.url) != std::string::npos);
-        for (auto* stand_in : {&shell, &fallback}) EXPECT_FALSE(stand_in->Started());
-        EXPECT_EQ(Look(item).first, click.started ? LinkControl::kVisitedColor : LinkControl::kUnvisitedColor);
+        ::SendMessageA(item, WM_LBUTTONDOWN, MK_LBUTTON,
+                       MAKELPARAM(2, 2));  // notified only with SS_NOTIFY
+        EXPECT_TRUE(!click.started ||
+                    click.started->NextCommandLine().find(click.url) != std::string::npos);
+        for (auto* stand_in : {&shell, &fallback})
+          EXPECT_FALSE(stand_in->Started());
+        EXPECT_EQ(Look(item).first,
+                  click.started ? LinkControl::kVisitedColor : LinkControl::kUnvisitedColor);
       }
     });
   }
@@ -162,48 +197,62 @@ TEST(Link, HoversAndOpensByTheShellElseByTheHtmHandlerOnADialogAndAsTheAboutBoxs
   // on the address opens the page once, the box staying open, also after the
   // box has lost the capture (the button then goes down on the piece) and
   // after a failed launch's box, with the capture; a click elsewhere closes it.
-  UniqueWindow note(::CreateWindowExA(0, "Static", "note", WS_POPUP | WS_VISIBLE, 100, 100, 400, 400, 0, 0, 0, 0));
-  const HCURSOR hand = ::LoadCursorA(::GetModuleHandleA(nullptr), "HANDCUR"), arrow = ::LoadCursorA(nullptr, IDC_ARROW);
+  UniqueWindow note(::CreateWindowExA(0, "Static", "note", WS_POPUP | WS_VISIBLE, 100, 100, 400,
+                                      400, 0, 0, 0, 0));
+  const HCURSOR hand = ::LoadCursorA(::GetModuleHandleA(nullptr), "HANDCUR"),
+                arrow = ::LoadCursorA(nullptr, IDC_ARROW);
   AboutBox about(note.get());
   bool done = false;
   test::WhenIdle([&] {
     EXPECT_TRUE(::GetCapture() == about.hwnd() && !::IsWindowEnabled(note.get()));
     HWND one = about.Item(IDC_ABOUT_LINK1), two = about.Item(IDC_ABOUT_LINK2);
     EXPECT_EQ("http://" + WindowText(one) + WindowText(two), kMakerUrl);
-    for (HWND half : {one, two}) EXPECT_EQ(Look(half, BackgroundBrush(), BackgroundColor), std::pair(LinkColor, true));
+    for (HWND half : {one, two})
+      EXPECT_EQ(Look(half, BackgroundBrush(), BackgroundColor), std::pair(LinkColor, true));
     RECT box{}, r1{}, r2{};
     ::GetWindowRect(about.hwnd(), &box);
     ::GetWindowRect(one, &r1);
     ::GetWindowRect(two, &r2);
-    EXPECT_LE(std::abs(box.left + box.right - 600) + std::abs(box.top + box.bottom - 600), 2);  // centred on 300, 300
-    const struct { POINT at; HCURSOR cursor; } rows[] = {
-        {{r2.right, r2.top + 2}, arrow}, {{r2.left + 5, r2.bottom}, arrow}, {{104, 496}, arrow},
-        {{r2.right - 1, r2.bottom - 1}, hand}, {{r1.left, r1.top}, hand}};
+    EXPECT_LE(std::abs(box.left + box.right - 600) + std::abs(box.top + box.bottom - 600),
+              2);  // centred on 300, 300
+    const struct {
+      POINT at;
+      HCURSOR cursor;
+    } rows[] = {{{r2.right, r2.top + 2}, arrow},
+                {{r2.left + 5, r2.bottom}, arrow},
+                {{104, 496}, arrow},
+                {{r2.right - 1, r2.bottom - 1}, hand},
+                {{r1.left, r1.top}, hand}};
     for (const auto& row : rows) {
       MoveCursorTo(row.at);
-      ::PostMessageA(about.hwnd(), WM_MOUSEMOVE, 0, 0);  // ours, taken before any later report of the driver's
+      ::PostMessageA(about.hwnd(), WM_MOUSEMOVE, 0,
+                     0);  // ours, taken before any later report of the driver's
       MSG message{};
-      if (::PeekMessageA(&message, about.hwnd(), WM_MOUSEMOVE, WM_MOUSEMOVE, PM_REMOVE)) ::DispatchMessageA(&message);
+      if (::PeekMessageA(&message, about.hwnd(), WM_MOUSEMOVE, WM_MOUSEMOVE, PM_REMOVE))
+        ::DispatchMessageA(&message);
       EXPECT_EQ(::GetCursor(), row.cursor) << &row - rows;
     }
-    ::PostMessageA(about.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, 0);  // on the first piece, where the cursor is
+    ::PostMessageA(about.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON,
+                   0);  // on the first piece, where the cursor is
     test::WhenIdle([&] {
       EXPECT_NE(shell.NextCommandLine().find(kMakerUrl), std::string::npos);
-      http.emplace(HKEY_CLASSES_ROOT, "http\\shell\\open\\command", "");  // no command: the next launch fails
+      http.emplace(HKEY_CLASSES_ROOT, "http\\shell\\open\\command",
+                   "");    // no command: the next launch fails
       ::ReleaseCapture();  // as when another window takes it
       ::PostMessageA(about.Item(IDC_ABOUT_LINK1), WM_LBUTTONDOWN, MK_LBUTTON, 0);
       test::WhenIdle([&] {
         EXPECT_TRUE(::IsWindowVisible(about.hwnd()) && ::GetCapture() == about.hwnd());
         MoveCursorTo(POINT{104, 496});  // on the note window
         ::PostMessageA(about.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
-        ::PostMessageA(about.hwnd(), WM_CLOSE, 0, 0);  // which ends the box with IDCANCEL if the click did not
+        ::PostMessageA(about.hwnd(), WM_CLOSE, 0,
+                       0);  // which ends the box with IDCANCEL if the click did not
         done = true;
       });
     });
   });
   EXPECT_EQ(about.RunModal(), IDOK);
   test::PumpUntil([&] { return done; });  // the steps left if the box closed early
-  ASSERT_EQ(boxes.boxes().size(), 3u);  // two of the link's, one of the address's
+  ASSERT_EQ(boxes.boxes().size(), 3u);    // two of the link's, one of the address's
   for (const auto& box : boxes.boxes()) {
     EXPECT_EQ(box.caption + ": " + box.text, "win_tests: " + LaunchErrorText(SE_ERR_NOASSOC));
   }

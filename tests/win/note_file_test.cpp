@@ -22,7 +22,8 @@ namespace {
 // the new file's; the longest note name leaves room for its temporary file's.
 TEST(NoteFile, AReaderSeesTheOldOrTheNewNoteAndTheNoteKeepsItsAttributesAndAccessList) {
   test::TempFolder folder;
-  const std::string note = folder / "a.note", leftover = folder / "~a.note.tmp", small(1000, 's'), large(300000, 'L');
+  const std::string note = folder / "a.note", leftover = folder / "~a.note.tmp", small(1000, 's'),
+                    large(300000, 'L');
   test::WriteFileBytes(note, "old");
   test::WriteFileBytes(leftover, std::string(2000000, 'L'));
   ::SetFileAttributesA(leftover.c_str(), FILE_ATTRIBUTE_HIDDEN);
@@ -33,15 +34,17 @@ TEST(NoteFile, AReaderSeesTheOldOrTheNewNoteAndTheNoteKeepsItsAttributesAndAcces
     return descriptor.substr(0, size);
   };
   PSECURITY_DESCRIPTOR everyone = nullptr;  // unlike what a new file gets
-  ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;FA;;;WD)", SDDL_REVISION_1, &everyone,
-                                                                     nullptr) &&
+  ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorA(
+                  "D:P(A;;FA;;;WD)", SDDL_REVISION_1, &everyone, nullptr) &&
               ::SetFileSecurityA(note.c_str(), DACL_SECURITY_INFORMATION, everyone));
   ::LocalFree(everyone);
   const std::string list = access_list(note);
-  for (const DWORD attributes : {FILE_ATTRIBUTE_NORMAL, FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_NORMAL}) {
+  for (const DWORD attributes :
+       {FILE_ATTRIBUTE_NORMAL, FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_NORMAL}) {
     ::SetFileAttributesA(note.c_str(), attributes);
     ASSERT_EQ(WriteNoteFile(note, small), static_cast<DWORD>(ERROR_SUCCESS));
-    EXPECT_EQ(::GetFileAttributesA(note.c_str()) & FILE_ATTRIBUTE_HIDDEN, attributes & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(::GetFileAttributesA(note.c_str()) & FILE_ATTRIBUTE_HIDDEN,
+              attributes & FILE_ATTRIBUTE_HIDDEN);
     EXPECT_EQ(test::FilesIn(folder.path()), std::vector<std::string>{"a.note"});
   }
   std::atomic<bool> saving{true};
@@ -50,17 +53,22 @@ TEST(NoteFile, AReaderSeesTheOldOrTheNewNoteAndTheNoteKeepsItsAttributesAndAcces
     while (saving) {
       std::error_code error;
       const auto size = std::filesystem::file_size(note, error);
-      if (error || (size != small.size() && size != large.size())) seen.insert("a.note missing or half-written");
+      if (error || (size != small.size() && size != large.size()))
+        seen.insert("a.note missing or half-written");
       for (const std::string& name : test::FilesIn(folder.path())) {
-        if (name == "a.note") continue;
+        if (name == "a.note")
+          continue;
         const DWORD attributes = ::GetFileAttributesA((folder / name).c_str());
-        const bool hidden = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN);
+        const bool hidden =
+            attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN);
         seen.insert(name);
-        if (hidden) seen.insert(name + ", hidden");
+        if (hidden)
+          seen.insert(name + ", hidden");
       }
     }
   });
-  for (int round = 0; round < 60; ++round) EXPECT_EQ(WriteNoteFile(note, round % 2 ? small : large), 0u);
+  for (int round = 0; round < 60; ++round)
+    EXPECT_EQ(WriteNoteFile(note, round % 2 ? small : large), 0u);
   saving = false;
   watcher.join();
   EXPECT_EQ(seen, (std::set<std::string>{"~a.note.tmp", "~a.note.tmp, hidden"}));
@@ -70,7 +78,8 @@ TEST(NoteFile, AReaderSeesTheOldOrTheNewNoteAndTheNoteKeepsItsAttributesAndAcces
   EXPECT_EQ(WriteNoteFile(longest, "new"), static_cast<DWORD>(ERROR_SUCCESS));
   EXPECT_EQ(test::FilesIn(folder.path()).size(), 2u);
   EXPECT_NE(access_list(longest), list);  // a new file's list differs, so the kept one shows
-  ::DeleteFileW((L"\\\\?\\" + std::wstring(longest.begin(), longest.end())).c_str());  // too long for the clean-up
+  ::DeleteFileW((L"\\\\?\\" + std::wstring(longest.begin(), longest.end()))
+                    .c_str());  // too long for the clean-up
 }
 
 // Under Wine the access list shows a file's Unix mode only in part (600 and
@@ -80,10 +89,12 @@ TEST(NoteFile, UnderWineASavedNoteKeepsItsUnixMode) {
   const auto exported = [](const char* module, const char* name) {
     return reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleA(module), name));
   };
-  const auto spawn = reinterpret_cast<LONG(__cdecl*)(char* const*, int)>(exported("ntdll.dll", "__wine_unix_spawnvp"));
-  const auto to_unix =
-      reinterpret_cast<char*(__cdecl*)(const wchar_t*)>(exported("kernel32.dll", "wine_get_unix_file_name"));
-  if (!spawn || !to_unix) GTEST_SKIP() << "a Unix mode is Wine's";
+  const auto spawn = reinterpret_cast<LONG(__cdecl*)(char* const*, int)>(
+      exported("ntdll.dll", "__wine_unix_spawnvp"));
+  const auto to_unix = reinterpret_cast<char*(__cdecl*)(const wchar_t*)>(
+      exported("kernel32.dll", "wine_get_unix_file_name"));
+  if (!spawn || !to_unix)
+    GTEST_SKIP() << "a Unix mode is Wine's";
   test::TempFolder folder;
   const std::string note = folder / "a.note";
   char* const unix_note = to_unix(ToWide(note).c_str());
@@ -96,7 +107,9 @@ TEST(NoteFile, UnderWineASavedNoteKeepsItsUnixMode) {
     test::WriteFileBytes(note, "old");
     ASSERT_EQ(run("chmod " + mode + " \"$0\""), 0);
     ASSERT_EQ(WriteNoteFile(note, "new"), static_cast<DWORD>(ERROR_SUCCESS));
-    EXPECT_EQ(run("[ $(stat -c %a \"$0\") = " + mode + " ] || { stat -c 'became %a' \"$0\"; false; }"), 0) << mode;
+    EXPECT_EQ(
+        run("[ $(stat -c %a \"$0\") = " + mode + " ] || { stat -c 'became %a' \"$0\"; false; }"), 0)
+        << mode;
   }
   ::HeapFree(::GetProcessHeap(), 0, unix_note);
 }
@@ -110,7 +123,8 @@ TEST(NoteFile, SavesAtOnceAndALeftoverHeldOpenDoNotFailOneAnother) {
   const std::string note = folder / "a.note", mine(100000, 'm'), theirs(100000, 't');
   std::atomic<int> failed{0};
   const auto save = [&](const std::string& text) {
-    for (int round = 0; round < 40; ++round) failed += WriteNoteFile(note, text) != ERROR_SUCCESS;
+    for (int round = 0; round < 40; ++round)
+      failed += WriteNoteFile(note, text) != ERROR_SUCCESS;
   };
   std::thread other(save, theirs);
   save(mine);
@@ -134,9 +148,11 @@ TEST(NoteFile, AChangeRightBeforeTheRenameIsKeptAndOneRightAfterIsNotTakenForThe
   for (const bool before : {true, false}) {
     SaveJob job{note, L"ours", {1, 2, 3, 4}, StampOf(note), true, {}};
     job.around_replace = [&](const FileIdentity&, const std::function<bool()>& replace) {
-      if (before) test::WriteFileBytes(note, "theirs");
+      if (before)
+        test::WriteFileBytes(note, "theirs");
       replace();
-      if (!before) test::WriteFileBytes(note, "theirs, later");
+      if (!before)
+        test::WriteFileBytes(note, "theirs, later");
     };
     const SaveOutcome outcome = SaveNoteNow(job);
     EXPECT_EQ(outcome.changed_on_disk, before);
@@ -150,12 +166,16 @@ TEST(NoteFile, AChangeRightBeforeTheRenameIsKeptAndOneRightAfterIsNotTakenForThe
 // to. Wine 8 cannot make symbolic links; tests/win/with-a-symbolic-link.sh does.
 TEST(NoteFile, SavingThroughASymbolicLinkWritesTheFileItLeadsTo) {
   const char* linked = std::getenv("QUILLBOX_LINKED_NOTES");
-  if (!linked) GTEST_SKIP() << "needs QUILLBOX_LINKED_NOTES (tests/win/with-a-symbolic-link.sh)";
-  const std::string link = std::string(linked) + "\\link.note", target = std::string(linked) + "\\notes\\target.note";
+  if (!linked)
+    GTEST_SKIP() << "needs QUILLBOX_LINKED_NOTES (tests/win/with-a-symbolic-link.sh)";
+  const std::string link = std::string(linked) + "\\link.note",
+                    target = std::string(linked) + "\\notes\\target.note";
   ASSERT_EQ(WriteNoteFile(link, "new"), static_cast<DWORD>(ERROR_SUCCESS));
   EXPECT_EQ(test::ReadFileBytes(target), "new");
-  EXPECT_TRUE(IdentifyFile(link) && IdentifyFile(link) == IdentifyFile(target)) << "the link became a file of its own";
-  EXPECT_EQ(test::FilesIn(linked).size() + test::FilesIn(std::string(linked) + "\\notes").size(), 3u);
+  EXPECT_TRUE(IdentifyFile(link) && IdentifyFile(link) == IdentifyFile(target))
+      << "the link became a file of its own";
+  EXPECT_EQ(test::FilesIn(linked).size() + test::FilesIn(std::string(linked) + "\\notes").size(),
+            3u);
 }
 
 // Where no new file may be made, a writable note is written in place. As
@@ -163,9 +183,11 @@ TEST(NoteFile, SavingThroughASymbolicLinkWritesTheFileItLeadsTo) {
 // such a folder for the user it runs as.
 TEST(NoteFile, InAReadOnlyFolderAWritableNoteIsWrittenInPlace) {
   const char* closed = std::getenv("QUILLBOX_CLOSED_FOLDER");
-  if (!closed) GTEST_SKIP() << "needs QUILLBOX_CLOSED_FOLDER (tests/win/as-unprivileged-user.sh)";
+  if (!closed)
+    GTEST_SKIP() << "needs QUILLBOX_CLOSED_FOLDER (tests/win/as-unprivileged-user.sh)";
   const std::string note = std::string(closed) + "\\a.note";
-  ASSERT_THROW(test::WriteFileBytes(std::string(closed) + "\\b.note", ""), std::runtime_error) << closed;
+  ASSERT_THROW(test::WriteFileBytes(std::string(closed) + "\\b.note", ""), std::runtime_error)
+      << closed;
   for (const std::string text : {"a longer new note", "shorter"}) {
     ASSERT_EQ(WriteNoteFile(note, text), static_cast<DWORD>(ERROR_SUCCESS));
     EXPECT_EQ(test::ReadFileBytes(note), text);

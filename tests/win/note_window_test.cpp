@@ -2,8 +2,8 @@
 // the focus after real activations, the read-only toggle, colours, the system
 // menu and the About box it opens, the icon, the layout, the exact bytes the
 // end of the session writes, and where a rectangle on no monitor puts it.
-#include "tests/win/test_support.h"
 #include "colors/colors.h"
+#include "tests/win/test_support.h"
 
 namespace quillbox {
 namespace {
@@ -32,11 +32,14 @@ TEST(NoteWindow, ShowsItsNoteKeepsKeysAwayFromTheTextAndWritesItBackExactly) {
     // replaces the text; a double click in the top strip toggles read-only
     // and says so in a box.
     UniqueWindow other;
-    const auto toggle = [&] { ::SendMessageA(shown, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(20, 1)); };
+    const auto toggle = [&] {
+      ::SendMessageA(shown, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(20, 1));
+    };
     const std::function<void()> activations[] = {
         [] {}, toggle,
         [&] {
-          other.reset(::CreateWindowExA(0, "Static", "", WS_POPUP | WS_VISIBLE, 400, 400, 99, 50, 0, 0, 0, 0));
+          other.reset(::CreateWindowExA(0, "Static", "", WS_POPUP | WS_VISIBLE, 400, 400, 99, 50, 0,
+                                        0, 0, 0));
           ::SetForegroundWindow(other.get()), test::DispatchPending(), ::SetForegroundWindow(shown);
         },
         [&] {
@@ -45,7 +48,8 @@ TEST(NoteWindow, ShowsItsNoteKeepsKeysAwayFromTheTextAndWritesItBackExactly) {
         },
         toggle};
     for (size_t step = 0; step < std::size(activations); ++step) {
-      if (step > 0) ::SetFocus(edit), activations[step]();
+      if (step > 0)
+        ::SetFocus(edit), activations[step]();
       test::DispatchPending();
       EXPECT_EQ(::GetActiveWindow(), shown) << step;
       EXPECT_EQ(::GetFocus(), nullptr) << step;
@@ -56,16 +60,20 @@ TEST(NoteWindow, ShowsItsNoteKeepsKeysAwayFromTheTextAndWritesItBackExactly) {
     HDC dc = ::CreateCompatibleDC(nullptr);
     for (UINT message = WM_CTLCOLORMSGBOX; message <= WM_CTLCOLORSTATIC; ++message) {
       ::SetBkColor(dc, RGB(0, 0, 0)), ::SetTextColor(dc, RGB(0, 0, 0));
-      EXPECT_EQ(::SendMessageA(shown, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(edit)),
-                reinterpret_cast<LRESULT>(BackgroundBrush())) << message;
-      EXPECT_TRUE(::GetBkColor(dc) == BackgroundColor && ::GetTextColor(dc) == TextColor) << message;
+      EXPECT_EQ(::SendMessageA(shown, message, reinterpret_cast<WPARAM>(dc),
+                               reinterpret_cast<LPARAM>(edit)),
+                reinterpret_cast<LRESULT>(BackgroundBrush()))
+          << message;
+      EXPECT_TRUE(::GetBkColor(dc) == BackgroundColor && ::GetTextColor(dc) == TextColor)
+          << message;
       EXPECT_EQ(::GetBkMode(dc), OPAQUE) << message;
     }
     ::DeleteDC(dc);
 
     // The edit takes more than its default limit.
     std::string typed = "\r\n";
-    while (typed.size() < 40000) typed += "a line of a long note\r\n";
+    while (typed.size() < 40000)
+      typed += "a line of a long note\r\n";
     test::TypeText(edit, typed);
     EXPECT_EQ(WindowText(edit), "Buy milk\r\n\r\nCall the office" + typed);
     ::MoveWindow(shown, -30, 40, 250, 300, TRUE);
@@ -84,7 +92,8 @@ TEST(NoteWindow, ShowsItsNoteKeepsKeysAwayFromTheTextAndWritesItBackExactly) {
     RECT work{};
     ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     const auto on_work_area = [&](RECT r) {
-      return r.right > r.left && r.left >= work.left && r.top >= work.top && r.right <= work.right && r.bottom <= work.bottom;
+      return r.right > r.left && r.left >= work.left && r.top >= work.top &&
+             r.right <= work.right && r.bottom <= work.bottom;
     };
     for (WPARAM command : {WPARAM{IDM_ABOUTBOX}, WPARAM{IDM_ABOUTBOX + 15}}) {
       HWND about = nullptr, again = nullptr;
@@ -96,7 +105,8 @@ TEST(NoteWindow, ShowsItsNoteKeepsKeysAwayFromTheTextAndWritesItBackExactly) {
         ::GetWindowRect(about, &box);
         ::PostMessageA(shown, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);  // once more, as from the menu
         test::WhenIdle([&] {
-          for (HWND open : {again = ::GetCapture(), about}) ::PostMessageA(open, WM_COMMAND, IDOK, 0);
+          for (HWND open : {again = ::GetCapture(), about})
+            ::PostMessageA(open, WM_COMMAND, IDOK, 0);
         });
       });
       ::SendMessageA(shown, WM_SYSCOMMAND, command, 0);
@@ -104,7 +114,8 @@ TEST(NoteWindow, ShowsItsNoteKeepsKeysAwayFromTheTextAndWritesItBackExactly) {
       EXPECT_TRUE(on_work_area(box)) << command;
       EXPECT_TRUE(::IsWindowEnabled(shown));
     }
-    const LRESULT icon = reinterpret_cast<LRESULT>(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINICON)));
+    const LRESULT icon = reinterpret_cast<LRESULT>(
+        ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINICON)));
     EXPECT_EQ(::SendMessageA(shown, WM_QUERYDRAGICON, 0, 0), icon);
     EXPECT_EQ(::SendMessageA(shown, WM_GETICON, ICON_BIG, 0), icon);
 
@@ -118,7 +129,8 @@ TEST(NoteWindow, ShowsItsNoteKeepsKeysAwayFromTheTextAndWritesItBackExactly) {
     // window stores the rectangle it comes back to.
     ::ShowWindow(shown, SW_MINIMIZE);
     EXPECT_EQ(::SendMessageA(shown, WM_QUERYENDSESSION, 0, 0), TRUE);
-    EXPECT_EQ(test::ReadFileBytes(note), "1001\r\n-30\r\n40\r\n250\r\n300\r\nBuy milk\r\n\r\nCall the office" + typed);
+    EXPECT_EQ(test::ReadFileBytes(note),
+              "1001\r\n-30\r\n40\r\n250\r\n300\r\nBuy milk\r\n\r\nCall the office" + typed);
 
     // A stored rectangle on no monitor comes onto the real work area, at the
     // size the system gives it (at least its smallest). A save on its own of
@@ -129,9 +141,11 @@ TEST(NoteWindow, ShowsItsNoteKeepsKeysAwayFromTheTextAndWritesItBackExactly) {
     test::TypeText(edit, "!");
     window.SaveInBackground();
     window.LoadNote(folder / "far.note");
-    EXPECT_EQ(DecodeNote(test::ReadFileBytes(note)).text, "Buy milk\r\n\r\nCall the office" + typed + "!");
+    EXPECT_EQ(DecodeNote(test::ReadFileBytes(note)).text,
+              "Buy milk\r\n\r\nCall the office" + typed + "!");
     const NoteGeometry placed = Rect(shown);
-    EXPECT_TRUE(on_work_area({placed.left, placed.top, placed.left + placed.width, placed.top + placed.height}));
+    EXPECT_TRUE(on_work_area(
+        {placed.left, placed.top, placed.left + placed.width, placed.top + placed.height}));
     test::PumpUntil([] { return false; }, 200);
   });
   ASSERT_EQ(boxes.size(), 2u);

@@ -12,7 +12,8 @@ namespace {
 // A process that _spawnl started, ended at the latest with the test. A failed
 // start (-1, which as a handle would be this process) holds nothing.
 struct Started : UniqueKernelHandle {
-  explicit Started(intptr_t process) : UniqueKernelHandle(process == -1 ? nullptr : reinterpret_cast<HANDLE>(process)) {}
+  explicit Started(intptr_t process)
+      : UniqueKernelHandle(process == -1 ? nullptr : reinterpret_cast<HANDLE>(process)) {}
   ~Started() { ::TerminateProcess(get(), 99); }
   // Its exit code once it ends within `timeout_ms`, else STILL_ACTIVE.
   DWORD ExitCode(DWORD timeout_ms) const {
@@ -32,42 +33,57 @@ struct Started : UniqueKernelHandle {
 // receiving thread's stack, about twice its length, so the program needs its
 // large stack reserve (16 MB fails); a wide window and long lines make the
 // edit's layout, which takes time by the line, slow.
-TEST(Program, OpensTheShellsUnquotedPathSavesTypingAtOnceKeepsItsNoteInOneWindowAndTakesTenMegabytes) {
+TEST(Program,
+     OpensTheShellsUnquotedPathSavesTypingAtOnceKeepsItsNoteInOneWindowAndTakesTenMegabytes) {
   test::TempFolder folder;
   const std::string name = "\xD0\x9F\xD0\xBE\xD0\xBA\xD1\x83\xD0\xBF\xD0\xBA\xD0\xB8";  // "Pokupki"
-  const std::string program = folder / "Program Files\\Quillbox.exe", note = folder / ("My Notes\\" + name + ".note");
-  std::filesystem::create_directory(folder / "Program Files"), std::filesystem::create_directory(folder / "My Notes");
+  const std::string program = folder / "Program Files\\Quillbox.exe",
+                    note = folder / ("My Notes\\" + name + ".note");
+  std::filesystem::create_directory(folder / "Program Files"),
+      std::filesystem::create_directory(folder / "My Notes");
   test::WriteFileBytes(note, EncodeNote({0, 0, 1200, 300}, "Buy milk"));
-  const std::string built = std::filesystem::path(ModulePath()).replace_filename("../../program/Quillbox.exe").string();
+  const std::string built =
+      std::filesystem::path(ModulePath()).replace_filename("../../program/Quillbox.exe").string();
   ASSERT_TRUE(::CopyFileA(built.c_str(), program.c_str(), FALSE));
-  // _wspawnl joins its arguments with blanks, unquoted: as the shell passes the open command's two paths.
-  const std::wstring wide_program = FromUtf8(program), wide_built = FromUtf8(built), caption = FromUtf8(name);
-  Started first(::_wspawnl(_P_NOWAIT, wide_program.c_str(), wide_program.c_str(), FromUtf8(note).c_str(), nullptr));
+  // _wspawnl joins its arguments with blanks, unquoted: as the shell passes the open command's two
+  // paths.
+  const std::wstring wide_program = FromUtf8(program), wide_built = FromUtf8(built),
+                     caption = FromUtf8(name);
+  Started first(::_wspawnl(_P_NOWAIT, wide_program.c_str(), wide_program.c_str(),
+                           FromUtf8(note).c_str(), nullptr));
   HWND shown = nullptr;  // captioned with the note's name
-  ASSERT_TRUE(test::PumpUntil([&] { return (shown = ::FindWindowW(L"#32770", caption.c_str())) != nullptr; }, 20000));
+  ASSERT_TRUE(test::PumpUntil(
+      [&] { return (shown = ::FindWindowW(L"#32770", caption.c_str())) != nullptr; }, 20000));
   HWND edit = ::GetDlgItem(shown, IDC_NOTE_TEXT);
   ::SendMessageA(edit, EM_SETSEL, 8, 8);
-  for (const char c : std::string(" and bread")) ::SendMessageA(edit, WM_CHAR, c, 1);
-  EXPECT_TRUE(test::PumpUntil([&] { return DecodeNote(test::ReadFileBytes(note)).text == "Buy milk and bread"; }, 15000));
+  for (const char c : std::string(" and bread"))
+    ::SendMessageA(edit, WM_CHAR, c, 1);
+  EXPECT_TRUE(test::PumpUntil(
+      [&] { return DecodeNote(test::ReadFileBytes(note)).text == "Buy milk and bread"; }, 15000));
 
   wchar_t short_name[MAX_PATH] = {};
   ::GetShortPathNameW(FromUtf8(note).c_str(), short_name, MAX_PATH);
-  UniqueWindow other(::CreateWindowExA(0, "Static", "", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, 0, 0, 0, 0));
+  UniqueWindow other(
+      ::CreateWindowExA(0, "Static", "", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, 0, 0, 0, 0));
   ::SetForegroundWindow(other.get());
-  EXPECT_EQ(Started(::_wspawnl(_P_NOWAIT, wide_built.c_str(), wide_built.c_str(), short_name, nullptr)).ExitCode(20000),
-            0u);
+  EXPECT_EQ(
+      Started(::_wspawnl(_P_NOWAIT, wide_built.c_str(), wide_built.c_str(), short_name, nullptr))
+          .ExitCode(20000),
+      0u);
   EXPECT_EQ(::GetForegroundWindow(), shown);
   ::SetForegroundWindow(other.get());
   EXPECT_TRUE(test::RunNote("Quillbox.exe \"\"", [&](NoteWindow& dropped_on, HWND) {
-    test::Drop(dropped_on.hwnd(), {note});
-    EXPECT_TRUE(test::PumpUntil([&] { return ::GetForegroundWindow() == shown; }));
-    EXPECT_EQ(dropped_on.note_path(), "");
-  }).empty());
+                test::Drop(dropped_on.hwnd(), {note});
+                EXPECT_TRUE(test::PumpUntil([&] { return ::GetForegroundWindow() == shown; }));
+                EXPECT_EQ(dropped_on.note_path(), "");
+              }).empty());
 
   std::string text;
-  for (int line = 0; text.size() < 10'000'000; ++line) text += std::to_string(line) + std::string(140, 'w') + "\r\n";
+  for (int line = 0; text.size() < 10'000'000; ++line)
+    text += std::to_string(line) + std::string(140, 'w') + "\r\n";
   DWORD_PTR set = 0, length = 0;
-  ::SendMessageTimeoutA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL, 120000, &set);
+  ::SendMessageTimeoutA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL,
+                        120000, &set);
   EXPECT_EQ(set, static_cast<DWORD_PTR>(TRUE));
   ::SendMessageTimeoutA(edit, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 60000, &length);
   EXPECT_EQ(length, text.size());
@@ -84,13 +100,16 @@ TEST(Program, OpensTheShellsUnquotedPathSavesTypingAtOnceKeepsItsNoteInOneWindow
 TEST(Program, OfTwoStartsAtOnceOneOpensTheNoteAndAStartWaitsForItsClosingWindow) {
   test::TempFolder folder;
   const std::string note = folder / "Race.note";
-  const std::string built = std::filesystem::path(ModulePath()).replace_filename("../../program/Quillbox.exe").string();
+  const std::string built =
+      std::filesystem::path(ModulePath()).replace_filename("../../program/Quillbox.exe").string();
   // Large enough that a start takes a while from its look to its window.
   std::string filler;
-  while (filler.size() < 1'000'000) filler += "\r\n" + std::string(60, 'f');
+  while (filler.size() < 1'000'000)
+    filler += "\r\n" + std::string(60, 'f');
   test::WriteFileBytes(note, EncodeNote({0, 0, 400, 300}, "a" + filler));
   const auto start = [&] {
-    return std::make_unique<Started>(::_spawnl(_P_NOWAIT, built.c_str(), built.c_str(), note.c_str(), nullptr));
+    return std::make_unique<Started>(
+        ::_spawnl(_P_NOWAIT, built.c_str(), built.c_str(), note.c_str(), nullptr));
   };
   // The visible windows captioned with the note's name, of `process` (0: of any).
   const auto windows = [](DWORD process) {
@@ -98,7 +117,8 @@ TEST(Program, OfTwoStartsAtOnceOneOpensTheNoteAndAStartWaitsForItsClosingWindow)
     for (HWND w = ::GetTopWindow(nullptr); w; w = ::GetWindow(w, GW_HWNDNEXT)) {
       DWORD owner = 0;
       ::GetWindowThreadProcessId(w, &owner);
-      if (::IsWindowVisible(w) && (!process || owner == process) && WindowText(w) == "Race") found.push_back(w);
+      if (::IsWindowVisible(w) && (!process || owner == process) && WindowText(w) == "Race")
+        found.push_back(w);
     }
     return found;
   };
@@ -114,7 +134,8 @@ TEST(Program, OfTwoStartsAtOnceOneOpensTheNoteAndAStartWaitsForItsClosingWindow)
     ASSERT_LT(ended, 2u) << "both opened the note";
     EXPECT_EQ(starts[ended]->ExitCode(0), 0u);
     open = std::move(starts[1 - ended]);
-    EXPECT_TRUE(test::PumpUntil([&] { return windows(::GetProcessId(open->get())).size() == 1; }, 20000));
+    EXPECT_TRUE(
+        test::PumpUntil([&] { return windows(::GetProcessId(open->get())).size() == 1; }, 20000));
     EXPECT_EQ(windows(0).size(), 1u);
   }
   HWND shown = windows(0).at(0), box = nullptr;
@@ -122,19 +143,24 @@ TEST(Program, OfTwoStartsAtOnceOneOpensTheNoteAndAStartWaitsForItsClosingWindow)
   ::SendMessageA(::GetDlgItem(shown, IDC_NOTE_TEXT), WM_CHAR, 'b', 1);
   std::optional<test::FileHolder> holder(note);
   ::PostMessageA(shown, WM_CLOSE, 0, 0);
-  ASSERT_TRUE(test::PumpUntil([&] {
-    for (HWND w = ::GetTopWindow(nullptr); w && !box; w = ::GetWindow(w, GW_HWNDNEXT)) {
-      box = ::GetWindow(w, GW_OWNER) == shown ? w : nullptr;
-    }
-    return box != nullptr;
-  }, 20000));
+  ASSERT_TRUE(test::PumpUntil(
+      [&] {
+        for (HWND w = ::GetTopWindow(nullptr); w && !box; w = ::GetWindow(w, GW_HWNDNEXT)) {
+          box = ::GetWindow(w, GW_OWNER) == shown ? w : nullptr;
+        }
+        return box != nullptr;
+      },
+      20000));
   const auto again = start();  // while the box asks whether to try again
-  EXPECT_EQ(again->ExitCode(5000), static_cast<DWORD>(STILL_ACTIVE)) << "handed over to the closing window";
+  EXPECT_EQ(again->ExitCode(5000), static_cast<DWORD>(STILL_ACTIVE))
+      << "handed over to the closing window";
   holder.reset();
-  ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(box, IDYES)));
+  ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(::GetDlgItem(box, IDYES)));
   EXPECT_EQ(open->ExitCode(20000), 0u);
   EXPECT_TRUE(DecodeNote(test::ReadFileBytes(note)).text == "ab" + filler);
-  ASSERT_TRUE(test::PumpUntil([&] { return windows(::GetProcessId(again->get())).size() == 1; }, 20000));
+  ASSERT_TRUE(
+      test::PumpUntil([&] { return windows(::GetProcessId(again->get())).size() == 1; }, 20000));
   char text[3] = {};  // another process's edit tells its text only when asked
   HWND reopened = ::GetDlgItem(windows(0).at(0), IDC_NOTE_TEXT);
   ::SendMessageA(reopened, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
@@ -147,9 +173,14 @@ TEST(Program, OfTwoStartsAtOnceOneOpensTheNoteAndAStartWaitsForItsClosingWindow)
 // the order that the resource compiler writes them.
 TEST(Icons, TheDocumentIconIsTheSecondGroupAsTheRegisteredIndexNamesIt) {
   std::vector<ULONG_PTR> groups;
-  ::EnumResourceNamesA(nullptr, RT_GROUP_ICON, [](HMODULE, LPCSTR, LPSTR name, LONG_PTR found) {
-    return reinterpret_cast<std::vector<ULONG_PTR>*>(found)->push_back(reinterpret_cast<ULONG_PTR>(name)), TRUE;
-  }, reinterpret_cast<LONG_PTR>(&groups));
+  ::EnumResourceNamesA(
+      nullptr, RT_GROUP_ICON,
+      [](HMODULE, LPCSTR, LPSTR name, LONG_PTR found) {
+        return reinterpret_cast<std::vector<ULONG_PTR>*>(found)->push_back(
+                   reinterpret_cast<ULONG_PTR>(name)),
+               TRUE;
+      },
+      reinterpret_cast<LONG_PTR>(&groups));
   EXPECT_EQ(groups, (std::vector<ULONG_PTR>{IDR_MAINICON, IDI_NOTEFILE}));
 }
 
@@ -159,9 +190,12 @@ TEST(WinePrefix, HasTheMarlettFontThatCaptionButtonsAreDrawnWith) {
   LOGFONTA wanted{0, 0, 0, 0, 0, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Marlett"};
   std::string found;  // the first face is enough
   HDC screen = ::GetDC(nullptr);
-  ::EnumFontFamiliesExA(screen, &wanted, [](const LOGFONTA* font, const TEXTMETRICA*, DWORD, LPARAM found) {
-    return *reinterpret_cast<std::string*>(found) = font->lfFaceName, 0;
-  }, reinterpret_cast<LPARAM>(&found), 0);
+  ::EnumFontFamiliesExA(
+      screen, &wanted,
+      [](const LOGFONTA* font, const TEXTMETRICA*, DWORD, LPARAM found) {
+        return *reinterpret_cast<std::string*>(found) = font->lfFaceName, 0;
+      },
+      reinterpret_cast<LPARAM>(&found), 0);
   ::ReleaseDC(nullptr, screen);
   EXPECT_EQ(found, "Marlett");
 }

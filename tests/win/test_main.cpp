@@ -14,8 +14,12 @@ void* operator new(size_t size) {
   void* memory = failing != 0 && size >= failing ? nullptr : std::malloc(size != 0 ? size : 1);
   return memory ? memory : throw std::bad_alloc();
 }
-void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, size_t) noexcept { std::free(memory); }
+void operator delete(void* memory) noexcept {
+  std::free(memory);
+}
+void operator delete(void* memory, size_t) noexcept {
+  std::free(memory);
+}
 
 int main(int argc, char** argv) {
   if (argc >= 3 && std::strcmp(argv[1], "--record") == 0) {

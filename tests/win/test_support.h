@@ -4,8 +4,8 @@
 // they drive.
 #pragma once
 
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -34,7 +34,12 @@ namespace fs = std::filesystem;
 // Allocations of this many bytes or more fail while it is not 0 (see test_main.cpp).
 extern std::atomic<size_t> failing_allocation_size;
 
-struct RecordedBox { std::string caption, text; };  // UTF-8, as the program's paths
+// UTF-8, as the program's paths.
+struct RecordedBox {
+  std::string caption;
+  std::string text;
+  std::string buttons;  // those it shows, of "OK Yes No Cancel" in that order
+};
 
 // While it lives, every message box that this thread opens is recorded and
 // answered at once: with the next queued answer, else its default button.
@@ -56,12 +61,22 @@ class MessageBoxRecorder {
     MessageBoxRecorder* self = current_;
     char kind[8] = {};
     // A message box is a system dialog with no object of ours; its text is item 0xFFFF.
-    if (code == HCBT_ACTIVATE && self && ::GetClassNameA(box, kind, sizeof kind) && kind == std::string("#32770") &&
-        !Window::FromHandle(box) && !::GetPropA(box, "Quillbox.Test.Answered")) {
+    if (code == HCBT_ACTIVATE && self && ::GetClassNameA(box, kind, sizeof kind) &&
+        kind == std::string("#32770") && !Window::FromHandle(box) &&
+        !::GetPropA(box, "Quillbox.Test.Answered")) {
       ::SetPropA(box, "Quillbox.Test.Answered", box);
-      self->boxes_.push_back({Utf8(WindowTextW(box)), Utf8(WindowTextW(::GetDlgItem(box, 0xFFFF)))});
+      std::string buttons;
+      for (const auto& [id, name] :
+           {std::pair{IDOK, "OK"}, {IDYES, "Yes"}, {IDNO, "No"}, {IDCANCEL, "Cancel"}}) {
+        // The box is not shown yet: its buttons' own style says which are.
+        if (::GetWindowLongW(::GetDlgItem(box, id), GWL_STYLE) & WS_VISIBLE)
+          buttons += buttons.empty() ? name : " " + std::string(name);
+      }
+      const std::string text = Utf8(WindowTextW(::GetDlgItem(box, 0xFFFF)));
+      self->boxes_.push_back({Utf8(WindowTextW(box)), text, buttons});
       int answer = LOWORD(::SendMessageA(box, DM_GETDEFID, 0, 0));
-      if (!self->answers_.empty()) answer = self->answers_.front(), self->answers_.pop_front();
+      if (!self->answers_.empty())
+        answer = self->answers_.front(), self->answers_.pop_front();
       if (self->when_waiting_) {
         ::SetTimer(box, static_cast<UINT_PTR>(answer), 0, &Answer);
       } else {
@@ -72,9 +87,11 @@ class MessageBoxRecorder {
   }
   // As a timer: the answer is the timer's id.
   static void CALLBACK Answer(HWND box, UINT, UINT_PTR timer, DWORD answer) {
-    if (timer) ::KillTimer(box, timer);
+    if (timer)
+      ::KillTimer(box, timer);
     const int id = static_cast<int>(timer ? timer : answer);
-    ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(box, id)));
+    ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(box, id)));
   }
 
   static thread_local inline MessageBoxRecorder* current_ = nullptr;
@@ -90,11 +107,13 @@ class TempFolder {
   explicit TempFolder(const std::string& parent = {}) {
     const fs::path base = parent.empty() ? fs::temp_directory_path() : fs::path(parent);
     static LONG count = 0;  // with the process id, a name no other test or run uses
-    const std::string name = "qbtest-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++count);
+    const std::string name =
+        "qbtest-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++count);
     path_ = (base / name).make_preferred().string();
     std::error_code error;
     fs::remove_all(path_, error);  // a run before this one that had the same process id
-    if (!fs::create_directory(path_)) throw std::runtime_error("cannot make " + path_);
+    if (!fs::create_directory(path_))
+      throw std::runtime_error("cannot make " + path_);
   }
   ~TempFolder() {
     std::error_code error;
@@ -117,7 +136,8 @@ struct InFolder {
 inline std::vector<std::string> FilesIn(const std::string& folder) {
   std::vector<std::string> names;
   std::error_code error;
-  for (const auto& entry : fs::directory_iterator(folder, error)) names.push_back(entry.path().filename().string());
+  for (const auto& entry : fs::directory_iterator(folder, error))
+    names.push_back(entry.path().filename().string());
   return names;
 }
 
@@ -131,39 +151,50 @@ inline std::string ReadFileBytes(const std::string& path) {
 inline void WriteFileBytes(const std::string& path, const std::string& bytes) {
   ::SetFileAttributesW(FromUtf8(path).c_str(), FILE_ATTRIBUTE_NORMAL);
   std::ofstream file(fs::path(FromUtf8(path)), std::ios::binary);
-  if (!(file << bytes).flush()) throw std::runtime_error("cannot write " + path);
+  if (!(file << bytes).flush())
+    throw std::runtime_error("cannot write " + path);
 }
 
 // Holds a file open with no sharing, as another program would. Share modes
 // are checked per handle, so this process's own opens are refused too.
 struct FileHolder : UniqueFile {
   explicit FileHolder(const std::string& path)
-      : UniqueFile(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+      : UniqueFile(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                 OPEN_EXISTING, 0, nullptr)) {}
 };
 
 // Sets a registry value (the key's default for an empty name) for the
 // test's length, then puts back what was there.
 class RegistryOverride {
  public:
-  RegistryOverride(HKEY root, const std::string& key, const std::string& value, const std::string& name = {}) {
+  RegistryOverride(HKEY root, const std::string& key, const std::string& value,
+                   const std::string& name = {}) {
     UniqueKey opened;
     char previous[1024] = {};
     DWORD size = sizeof previous - 1;
     if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, opened.put()) != ERROR_SUCCESS) {
-      restore_ = [=] { ::RegDeleteTreeA(root, key.c_str()); };
-    } else if (::RegGetValueA(opened.get(), nullptr, name.c_str(), RRF_RT_ANY, nullptr, previous, &size) ==
-               ERROR_SUCCESS) {
-      restore_ = [=, previous = std::string(previous)] { Set(root, key, name, previous); };
+      restore_ = [=] {
+        ::RegDeleteTreeA(root, key.c_str());
+      };
+    } else if (::RegGetValueA(opened.get(), nullptr, name.c_str(), RRF_RT_ANY, nullptr, previous,
+                              &size) == ERROR_SUCCESS) {
+      restore_ = [=, previous = std::string(previous)] {
+        Set(root, key, name, previous);
+      };
     } else {
-      restore_ = [=] { ::RegDeleteKeyValueA(root, key.c_str(), name.c_str()); };
+      restore_ = [=] {
+        ::RegDeleteKeyValueA(root, key.c_str(), name.c_str());
+      };
     }
     Set(root, key, name, value);
   }
   ~RegistryOverride() { restore_(); }
 
  private:
-  static void Set(HKEY root, const std::string& key, const std::string& name, const std::string& value) {
-    ::RegSetKeyValueA(root, key.c_str(), name.c_str(), REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
+  static void Set(HKEY root, const std::string& key, const std::string& name,
+                  const std::string& value) {
+    ::RegSetKeyValueA(root, key.c_str(), name.c_str(), REG_SZ, value.c_str(),
+                      static_cast<DWORD>(value.size() + 1));
   }
   std::function<void()> restore_;
 };
@@ -187,12 +218,16 @@ inline bool PumpUntil(const std::function<bool()>& done, DWORD timeout_ms = 5000
     for (MSG message; ::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) {
       ::TranslateMessage(&message), ::DispatchMessageW(&message);
     }
-    if (done()) return true;
-    if (::GetTickCount64() >= deadline) return false;
+    if (done())
+      return true;
+    if (::GetTickCount64() >= deadline)
+      return false;
     ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
   }
 }
-inline void DispatchPending() { PumpUntil([] { return true; }); }
+inline void DispatchPending() {
+  PumpUntil([] { return true; });
+}
 
 // Runs a modal window (RunModal(), hwnd()): `while_open` runs once its loop
 // is idle, then the window is asked to close.
@@ -200,7 +235,8 @@ template <class Runnable>
 void RunWhileOpen(Runnable& window, const std::function<void()>& while_open) {
   WhenIdle([&window, while_open] {
     while_open();
-    if (HWND open = window.hwnd(); open && ::IsWindow(open)) ::PostMessageA(open, WM_CLOSE, 0, 0);
+    if (HWND open = window.hwnd(); open && ::IsWindow(open))
+      ::PostMessageA(open, WM_CLOSE, 0, 0);
   });
   window.RunModal();
 }
@@ -208,7 +244,8 @@ void RunWhileOpen(Runnable& window, const std::function<void()>& while_open) {
 // Drops `files` on `window` as the shell does, in UTF-16.
 inline void Drop(HWND window, const std::vector<std::string>& files) {
   std::wstring names;
-  for (const std::string& file : files) names += FromUtf8(file) + L'\0';
+  for (const std::string& file : files)
+    names += FromUtf8(file) + L'\0';
   HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + (names.size() + 1) * sizeof(wchar_t));
   auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
   drop->pFiles = sizeof(DROPFILES);
@@ -219,13 +256,17 @@ inline void Drop(HWND window, const std::vector<std::string>& files) {
 }
 
 // The command line that opens `path`, quoted.
-inline std::string Open(const std::string& path) { return "Quillbox.exe \"" + path + "\""; }
+inline std::string Open(const std::string& path) {
+  return "Quillbox.exe \"" + path + "\"";
+}
 
 // Runs the note window of `command`, its boxes answered with `answers` (once
 // they wait, with `answer_when_waiting`): `act`
 // runs once it shows, then the window is asked to close. The boxes it showed.
-inline std::vector<RecordedBox> RunNote(const std::string& command, const std::function<void(NoteWindow&, HWND)>& act,
-                                        std::deque<int> answers = {}, bool answer_when_waiting = false) {
+inline std::vector<RecordedBox> RunNote(const std::string& command,
+                                        const std::function<void(NoteWindow&, HWND)>& act,
+                                        std::deque<int> answers = {},
+                                        bool answer_when_waiting = false) {
   MessageBoxRecorder boxes(std::move(answers), answer_when_waiting);
   NoteWindow window(command);
   RunWhileOpen(window, [&] { act(window, ::GetDlgItem(window.hwnd(), IDC_NOTE_TEXT)); });
@@ -243,6 +284,7 @@ inline void TypeText(HWND edit, const std::string& text) {
 
 // Tests that change the machine's own registry or files run only in the
 // tests' private Wine prefix, never on a real Windows machine.
-#define QUILLBOX_ONLY_IN_WINE(what)                                                                       \
-  if (!::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "wine_get_version"))                             \
-  GTEST_SKIP() << "changes " << what << " on this machine: runs only in the tests' private Wine prefix"
+#define QUILLBOX_ONLY_IN_WINE(what)                                           \
+  if (!::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "wine_get_version")) \
+  GTEST_SKIP() << "changes " << what                                          \
+               << " on this machine: runs only in the tests' private Wine prefix"

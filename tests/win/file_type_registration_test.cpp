@@ -6,21 +6,33 @@
 namespace quillbox {
 namespace {
 
+// A value below a classes root: key, value name ("": the default) and data.
+using Entry = std::tuple<std::string, std::string, std::string>;
+
+// What the shell reads, written out: the open command passes the note
+// unquoted after the program, the icon is the program's second.
+std::vector<Entry> NoteEntries(const std::string& module) {
+  return {{"Note\\shell\\open\\command", "", module + " %1"},
+          {"Note", "", "Note File"},
+          {"Note\\DefaultIcon", "", module + ",1"},
+          {".note", "", "Note"},
+          {".note\\ShellNew", "NullFile", ""}};
+}
+
 // Whether each entry below `under` of `root` is stored as it should be: a
 // text of its data and one NUL (given a text without its NUL, the registry
 // keeps the NUL that follows it in memory), an empty one with no data at all.
-void ExpectRegistered(HKEY root, const std::string& under,
-                      const std::vector<FileTypeEntry>& entries) {
-  for (const FileTypeEntry& entry : entries) {
+void ExpectRegistered(HKEY root, const std::string& under, const std::vector<Entry>& entries) {
+  for (const auto& [key, name, data] : entries) {
     char stored[1024] = {};
-    DWORD type = REG_NONE, size = sizeof stored;
-    UniqueKey key;
-    ::RegOpenKeyA(root, (under + entry.key).c_str(), key.put());
-    ::RegQueryValueExA(key.get(), entry.value_name.c_str(), nullptr, &type,
-                       reinterpret_cast<BYTE*>(stored), &size);
-    EXPECT_EQ(type == REG_SZ ? std::string(stored, size) : "<not a text>",
-              entry.data + std::string(!entry.data.empty(), '\0'))
-        << under + entry.key;
+    DWORD type = REG_NONE;
+    DWORD size = sizeof stored;
+    UniqueKey opened;
+    ::RegOpenKeyA(root, (under + key).c_str(), opened.put());
+    ::RegQueryValueExA(opened.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(stored),
+                       &size);
+    const std::string expected = data + std::string(!data.empty(), '\0');
+    EXPECT_EQ(type == REG_SZ ? std::string(stored, size) : "<not a text>", expected) << key;
   }
 }
 
@@ -34,7 +46,7 @@ TEST(FileTypeRegistration, AStartSetsChangedEntriesBackAndLeavesTheUsersClassesU
   test::RunNote(test::Open(folder / "a.note"), [](NoteWindow&, HWND) {});
   EXPECT_EQ(::RegOpenKeyA(HKEY_CURRENT_USER, "Software\\Classes\\Note", UniqueKey().put()),
             ERROR_FILE_NOT_FOUND);
-  ExpectRegistered(HKEY_CLASSES_ROOT, "", NoteFileTypeEntries(ModulePath()));
+  ExpectRegistered(HKEY_CLASSES_ROOT, "", NoteEntries(ModulePath()));
 }
 
 // Entries go to the classes root or, where it refuses them (a volatile key
@@ -46,8 +58,8 @@ TEST(FileTypeRegistration, EntriesGoWholeToTheClassesElseToTheUsersAndOnlyAWrite
   const RegistryPlace user{HKEY_CURRENT_USER,
                            "Software\\QuillboxTest"};  // the classes roots inside
   ::RegDeleteTreeA(user.root, user.path.c_str());
-  const auto entries =
-      NoteFileTypeEntries("C:\\Program Files\\" + std::string(300, 'm') + "\\Quillbox.exe");
+  const std::string module = "C:\\Program Files\\" + std::string(300, 'm') + "\\Quillbox.exe";
+  const auto entries = NoteFileTypeEntries(module);
   for (const bool refusing : {false, true}) {
     const RegistryPlace classes{user.root, user.path + (refusing ? "\\Volatile" : "\\Classes")};
     ::RegCreateKeyExA(classes.root, classes.path.c_str(), 0, nullptr,
@@ -62,8 +74,8 @@ TEST(FileTypeRegistration, EntriesGoWholeToTheClassesElseToTheUsersAndOnlyAWrite
     EXPECT_EQ(::RegOpenKeyA(user.root, (user.path + "\\Note").c_str(), UniqueKey().put()) ==
                   ERROR_SUCCESS,
               refusing);
-    ExpectRegistered(user.root, landed, entries);
-    ExpectRegistered(user.root, landed, {{".note", false, "Content Type", "text/plain"}});
+    ExpectRegistered(user.root, landed, NoteEntries(module));
+    ExpectRegistered(user.root, landed, {{".note", "Content Type", "text/plain"}});
     EXPECT_FALSE(WriteFileTypeEntries(classes, user, entries)) << classes.path;
   }
   ::RegDeleteTreeA(user.root, user.path.c_str());

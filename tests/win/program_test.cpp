@@ -184,21 +184,5 @@ TEST(Icons, TheDocumentIconIsTheSecondGroupAsTheRegisteredIndexNamesIt) {
   EXPECT_EQ(groups, (std::vector<ULONG_PTR>{IDR_MAINICON, IDI_NOTEFILE}));
 }
 
-// The prefix that the tests and the run script set up has Marlett: without it
-// the caption's minimize and close boxes show the letters "0" and "r".
-TEST(WinePrefix, HasTheMarlettFontThatCaptionButtonsAreDrawnWith) {
-  LOGFONTA wanted{0, 0, 0, 0, 0, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Marlett"};
-  std::string found;  // the first face is enough
-  HDC screen = ::GetDC(nullptr);
-  ::EnumFontFamiliesExA(
-      screen, &wanted,
-      [](const LOGFONTA* font, const TEXTMETRICA*, DWORD, LPARAM found) {
-        return *reinterpret_cast<std::string*>(found) = font->lfFaceName, 0;
-      },
-      reinterpret_cast<LPARAM>(&found), 0);
-  ::ReleaseDC(nullptr, screen);
-  EXPECT_EQ(found, "Marlett");
-}
-
 }  // namespace
 }  // namespace quillbox

@@ -65,13 +65,12 @@ void Expect(const test::TempFolder& folder, const Case& row) {
   const UniqueHook quit_under_the_box(::SetWindowsHookExW(
       WH_CBT,
       [](int code, WPARAM box, LPARAM data) {
-    const bool ours = Window::FromHandle(reinterpret_cast<HWND>(box)) != nullptr;
-    if (code == HCBT_ACTIVATE && !quit_posted && !ours)
-      quit_posted = ::PostThreadMessageW(::GetCurrentThreadId(), WM_QUIT, 3, 0);
-    return ::CallNextHookEx(nullptr, code, box, data);
+        const bool ours = Window::FromHandle(reinterpret_cast<HWND>(box)) != nullptr;
+        if (code == HCBT_ACTIVATE && !quit_posted && !ours)
+          quit_posted = ::PostThreadMessageW(::GetCurrentThreadId(), WM_QUIT, 3, 0);
+        return ::CallNextHookEx(nullptr, code, box, data);
       },
-      nullptr,
-      ::GetCurrentThreadId()));
+      nullptr, ::GetCurrentThreadId()));
   const bool quits = row.flags & (kQuit | kQuitInBox);
   const auto act = [&](NoteWindow& window, HWND edit) {
     const auto fault = [&](bool early, bool on) {
@@ -231,7 +230,8 @@ TEST(NoteSafetyOnDisk, OnAFullDiskTheSaveFailsAndTheNoteKeepsItsOldContent) {
       ::SetWindowTextA(edit, "fits");
   };
   const std::string full = SystemErrorText(ERROR_DISK_FULL);
-  Expect(folder, {"full disk", cut, {full, "No: close without"}, "fits", {IDYES, IDCANCEL}, 0, large});
+  Expect(folder,
+         {"full disk", cut, {full, "No: close without"}, "fits", {IDYES, IDCANCEL}, 0, large});
 }
 
 // A key going down (KEYEVENTF_KEYUP: up); with KEYEVENTF_UNICODE, the key of `unicode` on a
@@ -240,66 +240,33 @@ INPUT Key(WORD key, DWORD flags = 0, WORD unicode = 0) {
   return {INPUT_KEYBOARD, {.ki = {key, unicode, flags, 0, 0}}};
 }
 
-// Characters the ANSI code page lacks, pasted with Ctrl+V and typed as a real
-// key, are saved in UTF-8 and read back; a UTF-16 note of another editor
-// shows its text and is not rewritten.
-TEST(NoteSafety, TextBeyondTheCodePageIsSavedAsUtf8AndReadBack) {
+// Keys pressed in the text go through the window's own loop and the dialog
+// manager: Tab, Ctrl+Tab and Shift+Tab insert a tab at the caret (none
+// selects the text for the next key to replace); characters the ANSI code
+// page lacks, pasted with Ctrl+V and typed, are saved in UTF-8 and read back;
+// Escape closes the window. A UTF-16 note of another editor shows its text
+// and is not rewritten.
+TEST(NoteSafety, KeysReachTheTextThroughTheWindowsLoopAndEscapeClosesIt) {
   test::TempFolder folder;
   const std::string note = folder / "a.note";
-  test::WriteFileBytes(note, EncodeNote({60, 50, 230, 280}, ""));
-  const std::wstring pasted = L"\U0001F600", shown = pasted + L"\u0416";
-  // The keys go through the note window's own message loop, which closes it once they are handled.
-  NoteWindow window(test::Open(note));
-  test::WhenIdle([&] {
-    ::SetFocus(::GetDlgItem(window.hwnd(), IDC_NOTE_TEXT));
-    HGLOBAL memory =
-        ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, (pasted.size() + 1) * sizeof(wchar_t));
-    pasted.copy(static_cast<wchar_t*>(::GlobalLock(memory)), pasted.size());
-    ::GlobalUnlock(memory);
-    EXPECT_TRUE(::OpenClipboard(nullptr) && ::EmptyClipboard() &&
-                ::SetClipboardData(CF_UNICODETEXT, memory));
-    ::CloseClipboard();
-    INPUT keys[] = {Key(VK_CONTROL),
-                    Key('V'),
-                    Key('V', KEYEVENTF_KEYUP),
-                    Key(VK_CONTROL, KEYEVENTF_KEYUP),
-                    Key(0, KEYEVENTF_UNICODE, shown.back()),
-                    Key(0, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP, shown.back())};
-    ::SendInput(std::size(keys), keys, sizeof(INPUT));
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5000, QS_KEY);
-    test::WhenIdle([&] { ::PostMessageA(window.hwnd(), WM_CLOSE, 0, 0); });
-  });
-  window.RunModal();
-  EXPECT_EQ(test::ReadFileBytes(note),
-            EncodeNote({60, 50, 230, 280}, "\xF0\x9F\x98\x80\xD0\x96", NoteEncoding::kUtf8));
-  test::RunNote(test::Open(note),
-                [&](NoteWindow&, HWND edit) { EXPECT_TRUE(WindowTextW(edit) == shown); });
-  const std::wstring marked =
-      L"\xFEFF"
-      L"1001\r\n1\r\n2\r\n300\r\n300\r\n\u4E2D\u6587";
-  const std::string utf16(reinterpret_cast<const char*>(marked.data()),
-                          marked.size() * sizeof(wchar_t));
-  test::WriteFileBytes(note, utf16);
-  test::RunNote(test::Open(note),
-                [](NoteWindow&, HWND edit) { EXPECT_TRUE(WindowTextW(edit) == L"\u4E2D\u6587"); });
-  EXPECT_EQ(test::ReadFileBytes(note), utf16);
-}
-
-// Tab, Ctrl+Tab and Shift+Tab pressed in the text go through the window's
-// own loop and the dialog manager and insert a tab at the caret: none
-// selects the text for the next key to replace. Escape still closes.
-TEST(NoteSafety, TabKeysInsertTabsAndEscapeClosesTheWindow) {
-  test::TempFolder folder;
-  const std::string note = folder / "a.note";
-  test::WriteFileBytes(note, EncodeNote({60, 50, 230, 280}, "Buy milk"));
-  static HWND escape_missed =
-      nullptr;  // the window, closed by the test after 10 s if Escape did not
+  test::WriteFileBytes(note, kNote);
+  const std::wstring pasted = L"\U0001F600";
+  // The window, closed by the test after 10 s if Escape did not close it.
+  static HWND escape_missed = nullptr;
   NoteWindow window(test::Open(note));
   UINT_PTR fallback = 0;
   test::WhenIdle([&] {
     HWND edit = ::GetDlgItem(window.hwnd(), IDC_NOTE_TEXT);
     ::SetFocus(edit);  // as a click into the text does
     ::SendMessageW(edit, EM_SETSEL, 3, 3);
+    const size_t size = (pasted.size() + 1) * sizeof(wchar_t);
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+    pasted.copy(static_cast<wchar_t*>(::GlobalLock(memory)), pasted.size());
+    ::GlobalUnlock(memory);
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    ::EmptyClipboard();
+    EXPECT_TRUE(::SetClipboardData(CF_UNICODETEXT, memory));
+    ::CloseClipboard();
     std::vector<INPUT> keys;
     for (const auto& [modifier, key] : {std::pair<WORD, WORD>{0, VK_TAB},
                                         {0, 'X'},
@@ -307,13 +274,17 @@ TEST(NoteSafety, TabKeysInsertTabsAndEscapeClosesTheWindow) {
                                         {0, 'Y'},
                                         {VK_SHIFT, VK_TAB},
                                         {0, 'Z'},
-                                        {0, VK_ESCAPE}}) {
+                                        {VK_CONTROL, 'V'}}) {
       if (modifier)
         keys.push_back(Key(modifier));
       keys.insert(keys.end(), {Key(key), Key(key, KEYEVENTF_KEYUP)});
       if (modifier)
         keys.push_back(Key(modifier, KEYEVENTF_KEYUP));
     }
+    keys.push_back(Key(0, KEYEVENTF_UNICODE, L'\u0416'));
+    keys.push_back(Key(0, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP, L'\u0416'));
+    keys.push_back(Key(VK_ESCAPE));
+    keys.push_back(Key(VK_ESCAPE, KEYEVENTF_KEYUP));
     ::SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
     escape_missed = nullptr;
     fallback = ::SetTimer(nullptr, 0, 10000, [](HWND, UINT, UINT_PTR, DWORD) {
@@ -324,7 +295,20 @@ TEST(NoteSafety, TabKeysInsertTabsAndEscapeClosesTheWindow) {
   window.RunModal();
   ::KillTimer(nullptr, fallback);
   EXPECT_EQ(escape_missed, nullptr) << "Escape did not close the window";
-  EXPECT_EQ(DecodeNote(test::ReadFileBytes(note)).text, "Buy\tx\ty\tz milk");
+  const std::string typed = "Buy\tx\ty\tz\xF0\x9F\x98\x80\xD0\x96 milk";
+  EXPECT_EQ(test::ReadFileBytes(note), EncodeNote({60, 50, 230, 280}, typed, NoteEncoding::kUtf8));
+  test::RunNote(test::Open(note), [&](NoteWindow&, HWND edit) {
+    EXPECT_TRUE(WindowTextW(edit) == L"Buy\tx\ty\tz" + pasted + L"\u0416 milk");
+  });
+  const std::wstring marked =
+      L"\xFEFF"
+      L"1001\r\n1\r\n2\r\n300\r\n300\r\n\u4E2D";
+  const std::string utf16(reinterpret_cast<const char*>(marked.data()),
+                          marked.size() * sizeof(wchar_t));
+  test::WriteFileBytes(note, utf16);
+  test::RunNote(test::Open(note),
+                [](NoteWindow&, HWND edit) { EXPECT_TRUE(WindowTextW(edit) == L"\u4E2D"); });
+  EXPECT_EQ(test::ReadFileBytes(note), utf16);
 }
 
 }  // namespace

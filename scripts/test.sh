@@ -29,8 +29,8 @@ ctest --test-dir "$here/build/sanitize" --output-on-failure
 echo "== core, fuzzing (${QUILLBOX_FUZZ_SECONDS:=20} s a target)"
 cmake -S "$here" -B "$here/build/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
       -DCMAKE_C_COMPILER=clang -DQUILLBOX_FUZZ=ON -DQUILLBOX_BUILD_TESTS=OFF >/dev/null
-cmake --build "$here/build/fuzz" -j "$jobs" --target note_codec_fuzz command_line_fuzz
-for target in note_codec_fuzz command_line_fuzz; do
+cmake --build "$here/build/fuzz" -j "$jobs" --target note_codec_fuzz command_line_fuzz placement_fuzz
+for target in note_codec_fuzz command_line_fuzz placement_fuzz; do
   "$here/build/fuzz/fuzz/$target" -max_total_time="$QUILLBOX_FUZZ_SECONDS" -max_len=4096 2>&1 | tail -n 1
 done
 

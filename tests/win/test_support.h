@@ -167,36 +167,36 @@ struct FileHolder : UniqueFile {
 // test's length, then puts back what was there.
 class RegistryOverride {
  public:
-  RegistryOverride(HKEY root, const std::string& key, const std::string& value,
-                   const std::string& name = {}) {
+  RegistryOverride(HKEY root, std::string key, const std::string& value, std::string name = {})
+      : root_(root), key_(std::move(key)), name_(std::move(name)) {
     UniqueKey opened;
+    existed_ = ::RegOpenKeyExA(root_, key_.c_str(), 0, KEY_READ, opened.put()) == ERROR_SUCCESS;
     char previous[1024] = {};
     DWORD size = sizeof previous - 1;
-    if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, opened.put()) != ERROR_SUCCESS) {
-      restore_ = [=] {
-        ::RegDeleteTreeA(root, key.c_str());
-      };
-    } else if (::RegGetValueA(opened.get(), nullptr, name.c_str(), RRF_RT_ANY, nullptr, previous,
-                              &size) == ERROR_SUCCESS) {
-      restore_ = [=, previous = std::string(previous)] {
-        Set(root, key, name, previous);
-      };
-    } else {
-      restore_ = [=] {
-        ::RegDeleteKeyValueA(root, key.c_str(), name.c_str());
-      };
-    }
-    Set(root, key, name, value);
+    if (::RegGetValueA(opened.get(), nullptr, name_.c_str(), RRF_RT_ANY, nullptr, previous,
+                       &size) == ERROR_SUCCESS)
+      previous_ = previous;
+    Set(value);
   }
-  ~RegistryOverride() { restore_(); }
+  ~RegistryOverride() {
+    if (previous_)
+      Set(*previous_);
+    else if (existed_)
+      ::RegDeleteKeyValueA(root_, key_.c_str(), name_.c_str());
+    else
+      ::RegDeleteTreeA(root_, key_.c_str());
+  }
 
  private:
-  static void Set(HKEY root, const std::string& key, const std::string& name,
-                  const std::string& value) {
-    ::RegSetKeyValueA(root, key.c_str(), name.c_str(), REG_SZ, value.c_str(),
+  void Set(const std::string& value) {
+    ::RegSetKeyValueA(root_, key_.c_str(), name_.c_str(), REG_SZ, value.c_str(),
                       static_cast<DWORD>(value.size() + 1));
   }
-  std::function<void()> restore_;
+  HKEY root_;
+  std::string key_;
+  std::string name_;
+  bool existed_ = false;
+  std::optional<std::string> previous_;
 };
 
 // Runs `action` once the current message loop (a nested modal one too) is
@@ -229,18 +229,6 @@ inline void DispatchPending() {
   PumpUntil([] { return true; });
 }
 
-// Runs a modal window (RunModal(), hwnd()): `while_open` runs once its loop
-// is idle, then the window is asked to close.
-template <class Runnable>
-void RunWhileOpen(Runnable& window, const std::function<void()>& while_open) {
-  WhenIdle([&window, while_open] {
-    while_open();
-    if (HWND open = window.hwnd(); open && ::IsWindow(open))
-      ::PostMessageA(open, WM_CLOSE, 0, 0);
-  });
-  window.RunModal();
-}
-
 // Drops `files` on `window` as the shell does, in UTF-16.
 inline void Drop(HWND window, const std::vector<std::string>& files) {
   std::wstring names;
@@ -261,15 +249,20 @@ inline std::string Open(const std::string& path) {
 }
 
 // Runs the note window of `command`, its boxes answered with `answers` (once
-// they wait, with `answer_when_waiting`): `act`
-// runs once it shows, then the window is asked to close. The boxes it showed.
+// they wait, with `answer_when_waiting`): `act` runs once its loop is idle,
+// then the window is asked to close. The boxes it showed.
 inline std::vector<RecordedBox> RunNote(const std::string& command,
                                         const std::function<void(NoteWindow&, HWND)>& act,
                                         std::deque<int> answers = {},
                                         bool answer_when_waiting = false) {
   MessageBoxRecorder boxes(std::move(answers), answer_when_waiting);
   NoteWindow window(command);
-  RunWhileOpen(window, [&] { act(window, ::GetDlgItem(window.hwnd(), IDC_NOTE_TEXT)); });
+  WhenIdle([&] {
+    act(window, ::GetDlgItem(window.hwnd(), IDC_NOTE_TEXT));
+    if (::IsWindow(window.hwnd()))
+      ::PostMessageA(window.hwnd(), WM_CLOSE, 0, 0);
+  });
+  window.RunModal();
   return boxes.boxes();
 }
 

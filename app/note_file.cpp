@@ -213,6 +213,14 @@ UniqueFile CreateTemporary(const std::wstring& folder, const std::wstring& name,
 }
 
 // Puts the open file `file` in the place of `target`, replacing it.
+// Whether another program holds `name` open without letting it be replaced.
+bool InUse(const std::wstring& name) {
+  const UniqueFile probe(::CreateFileW(name.c_str(), DELETE,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, 0, nullptr));
+  return !probe && ::GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
 bool RenameThrough(HANDLE file, const std::wstring& target) {
   // The extended form, which the system takes here for a full path.
   const std::wstring name = Extended(target);
@@ -449,6 +457,9 @@ DWORD WriteNoteFile(const std::string& path, std::string_view bytes, NoteWrite* 
     }
     if (!replaced) {
       error = LastError();
+      // A note held open refuses the rename as "access denied": say what it is.
+      if (error == ERROR_ACCESS_DENIED && InUse(target_name))
+        error = ERROR_SHARING_VIOLATION;
       return false;
     }
     // Closing can report a failed delayed write (a full network share).

@@ -21,6 +21,10 @@ inline constexpr std::string_view kDeviceNameText =
 inline constexpr std::string_view kReadErrorText = "An unknown error occurred while accessing %1.";
 inline constexpr std::string_view kSeekErrorText = "Seek failed on %1";
 
+// Why a save failed when another program holds the note's file open.
+inline constexpr std::string_view kInUseText =
+    "The note is in use by another program. Close it there, then try again.";
+
 // When memory runs out in the middle of something the user asked for.
 inline constexpr std::string_view kOutOfMemoryText =
     "There is not enough memory to do this. Nothing was changed, and the note's file is as it was.";

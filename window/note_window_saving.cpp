@@ -183,7 +183,9 @@ SaveAnswer NoteWindow::Ask(SaveQuestion question, SaveMoment moment, DWORD error
   static constexpr UINT kStyles[] = {MB_OK, MB_OKCANCEL, MB_YESNO, MB_YESNOCANCEL};
   const UINT style = kStyles[static_cast<int>(ButtonsFor(question, moment))] | MB_ICONEXCLAMATION;
   const std::string path = note_.path().empty() ? std::string() : FullPath(note_.path());
-  const std::string reason = error != ERROR_SUCCESS ? SystemErrorText(error) : std::string();
+  std::string reason = error != ERROR_SUCCESS ? SystemErrorText(error) : std::string();
+  if (error == ERROR_SHARING_VIOLATION)
+    reason = kInUseText;
   // The run may be ending by WM_QUIT: held back, the box waits for the user.
   const HeldQuit quit;
   const int answer = ShowAppMessage(SaveQuestionText(question, moment, path, reason), style);

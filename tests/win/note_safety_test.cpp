@@ -162,7 +162,7 @@ TEST(NoteSafety, NoNoteIsLostOrWrittenUnaskedWhenASaveFailsOrAReadFallsShort) {
   const std::string no = "No: close without";
   const std::string unread = "when it was opened";
   const std::string other = "changed by another program";
-  const std::string failed = "could not be saved";
+  const std::string in_use = "in use by another program";
   const std::string saved = "Buy milk\xE9";
   const std::string denied = SystemErrorText(ERROR_ACCESS_DENIED);
   const std::string no_memory = SystemErrorText(ERROR_NOT_ENOUGH_MEMORY);
@@ -178,11 +178,11 @@ TEST(NoteSafety, NoNoteIsLostOrWrittenUnaskedWhenASaveFailsOrAReadFallsShort) {
       // A save that fails: the save on its own says nothing; the close asks
       // with the reason and the closing buttons, and once more on "try
       // again"; Cancel keeps the window and the file; then the close saves.
-      {"held", held, {failed, no}, saved},
+      {"held", held, {in_use, no}, saved},
       {"read-only", read_only, {denied, no}, saved},
       // A save declined is never written later: not when the window hides at
       // the end of the run (which deactivates it), nor once the file is free.
-      {"held, declined", held, {failed}, {}, {IDNO}},
+      {"held, declined", held, {in_use}, {}, {IDNO}},
       // A run ended by WM_QUIT: the boxes still ask, the failed save is
       // offered again a bounded number of times (the default answer is Yes).
       {"read-only, quit", read_only, std::vector(kSaveRetryLimit, no), {}, {}, kQuit},

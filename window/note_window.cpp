@@ -142,11 +142,12 @@ Handled NoteWindow::OnQueryDragIcon(WPARAM, LPARAM) {
 
 Handled NoteWindow::OnSize(WPARAM type, LPARAM size) {
   Default();
-  // The edit fills the client area but for a strip at the top. A size
-  // message can come before the dialog's controls exist; a minimised
-  // window keeps the edit as it was.
+  // The edit fills the client area but for a strip at the top, maximised
+  // too (a window manager or the keyboard maximises the note). A size
+  // message can come before the dialog's controls exist; a minimised window
+  // keeps the edit as it was.
   HWND edit = Item(IDC_NOTE_TEXT);
-  if (type == SIZE_RESTORED && edit) {
+  if (type != SIZE_MINIMIZED && edit) {
     ::MoveWindow(edit, 0, kTopStrip, LOWORD(size), HIWORD(size) - kTopStrip, TRUE);
   }
   return 0;

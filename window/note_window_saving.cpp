@@ -85,9 +85,10 @@ NoteGeometry NoteWindow::CurrentGeometry() const {
   RECT rect{};
   WINDOWPLACEMENT placement{};
   placement.length = sizeof placement;
-  if (::IsIconic(hwnd()) && ::GetWindowPlacement(hwnd(), &placement)) {
-    // A minimised window's own rectangle is the icon's; store the one it
-    // comes back to. That one is in work-area coordinates, which differ from
+  if ((::IsIconic(hwnd()) || ::IsZoomed(hwnd())) && ::GetWindowPlacement(hwnd(), &placement)) {
+    // A minimised or maximised window's own rectangle is the icon's or the
+    // screen's; store the one it comes back to, so that the next start shows
+    // the note at its own size. That one is in work-area coordinates, which differ from
     // the screen's where the taskbar sits at the top or left.
     rect = placement.rcNormalPosition;
     MONITORINFO monitor{};

@@ -6,7 +6,8 @@ set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$here/scripts/setup.sh"
 quillbox_install "${QUILLBOX_BUILD_PACKAGES[@]}" g++ googletest libgtest-dev libbenchmark-dev clang \
-                 libclang-rt-14-dev util-linux clang-format
+                 libclang-rt-14-dev util-linux clang-format \
+                 openbox
 jobs=$(nproc)
 
 echo "== line count"

@@ -71,6 +71,18 @@ BOOL NoteWindow::OnInitDialog() {
   return TRUE;
 }
 
+bool NoteWindow::PreTranslateMessage(MSG& message) {
+  // F1 opens the About box: under a window manager, whose own window menu
+  // replaces the system menu, the one road to it. With no control focused,
+  // keys come to the window as system keys.
+  const bool key = message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN;
+  if (key && message.wParam == VK_F1) {
+    ::PostMessageW(hwnd(), WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+    return true;
+  }
+  return DialogBase::PreTranslateMessage(message);
+}
+
 Handled NoteWindow::OnCommand(WPARAM wparam, LPARAM) {
   // The text stays in the edit; a change only marks the note for saving.
   if (LOWORD(wparam) == IDC_NOTE_TEXT && HIWORD(wparam) == EN_CHANGE) {

@@ -51,6 +51,7 @@ class NoteWindow : public Dialog<NoteWindow> {
 
  protected:
   BOOL OnInitDialog() override;
+  bool PreTranslateMessage(MSG& message) override;
   bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
   BOOL Destroy() override;
   void OnOK() override;

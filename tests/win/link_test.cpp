@@ -80,19 +80,6 @@ std::pair<COLORREF, bool> Look(HWND control, HGDIOBJ brush = ::GetStockObject(NU
   return look;
 }
 
-// Runs `then` from the running modal loop once `done` holds, or after 5 s.
-void WhenDone(std::function<bool()> done, std::function<void()> then,
-              ULONGLONG deadline = ::GetTickCount64() + 5000) {
-  test::WhenIdle([=] {
-    if (done() || ::GetTickCount64() > deadline) {
-      then();
-      return;
-    }
-    ::Sleep(10);
-    WhenDone(done, then, deadline);
-  });
-}
-
 // The test dialog, its static taken over as a link to `url` with `text`
 // after the underline was set to always and the cursor moved away (the real
 // cursor would hover of its own); `act` runs in its loop and closes it.
@@ -133,12 +120,12 @@ TEST(Link, ShowsItsTextInTheDialogsFontAndItsUrlAsATooltip) {
       MoveCursorTo(POINT{r.left + 2, r.top + 2});
       // Through the dialog's loop, as the mouse's own moves come.
       ::PostMessageA(item, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
-      WhenDone([=] { return ::IsWindowVisible(tooltip) != FALSE; },
-               [=, &parent] {
-                 EXPECT_TRUE(::IsWindowVisible(tooltip)) << "no tooltip shown";
-                 EXPECT_EQ(WindowText(tooltip), shown);
-                 ::PostMessageA(parent.hwnd(), WM_CLOSE, 0, 0);
-               });
+      test::WhenDone([=] { return ::IsWindowVisible(tooltip) != FALSE; },
+                     [=, &parent] {
+                       EXPECT_TRUE(::IsWindowVisible(tooltip)) << "no tooltip shown";
+                       EXPECT_EQ(WindowText(tooltip), shown);
+                       ::PostMessageA(parent.hwnd(), WM_CLOSE, 0, 0);
+                     });
     });
   }
 }

@@ -243,6 +243,34 @@ TEST(NoteWindow, TheSystemMenuOpensOneAboutBoxAndTheWindowKeepsItsLookAndLayout)
   });
 }
 
+// F1 pressed in the note window opens the About box over it: the road to
+// the box under a window manager whose own window menu replaces the system
+// menu (tests/win/under-a-window-manager.sh runs this under openbox too).
+TEST(NoteWindow, F1OpensTheAboutBox) {
+  test::TempFolder folder;
+  const std::string note = folder / "a.note";
+  test::WriteFileBytes(note, EncodeNote({60, 50, 230, 280}, kShopping));
+  NoteWindow window(test::Open(note));
+  HWND owner = nullptr;
+  HWND shown = nullptr;
+  test::WhenIdle([&] {
+    shown = window.hwnd();
+    ::SetForegroundWindow(shown);
+    INPUT keys[] = {{INPUT_KEYBOARD, {.ki = {VK_F1, 0, 0, 0, 0}}},
+                    {INPUT_KEYBOARD, {.ki = {VK_F1, 0, KEYEVENTF_KEYUP, 0, 0}}}};
+    ::SendInput(2, keys, sizeof(INPUT));
+    // The box holds the capture while it is open.
+    test::WhenDone([&] { return ::GetWindow(::GetCapture(), GW_OWNER) == window.hwnd(); },
+                   [&] {
+                     owner = ::GetWindow(::GetCapture(), GW_OWNER);
+                     ::PostMessageA(::GetCapture(), WM_COMMAND, IDOK, 0);
+                     ::PostMessageA(window.hwnd(), WM_CLOSE, 0, 0);
+                   });
+  });
+  window.RunModal();
+  EXPECT_EQ(owner, shown) << "F1 opened no About box";
+}
+
 // A stored rectangle on no monitor comes onto the real work area. A save on
 // its own of the note shown before ends first: its outcome is no news of
 // the new note's file, whose close asks nothing.

@@ -212,6 +212,19 @@ inline void WhenIdle(std::function<void()> action) {
   });
 }
 
+// Runs `then` from the running modal loop once `done` holds, or after 5 s.
+inline void WhenDone(std::function<bool()> done, std::function<void()> then,
+                     ULONGLONG deadline = ::GetTickCount64() + 5000) {
+  WhenIdle([=] {
+    if (done() || ::GetTickCount64() > deadline) {
+      then();
+      return;
+    }
+    ::Sleep(10);
+    WhenDone(done, then, deadline);
+  });
+}
+
 // Dispatches this thread's messages, then again until `done` or the timeout.
 inline bool PumpUntil(const std::function<bool()>& done, DWORD timeout_ms = 5000) {
   for (const ULONGLONG deadline = ::GetTickCount64() + timeout_ms;;) {

@@ -28,7 +28,38 @@ bool AboutBox::DoDataExchange(bool) {
   return true;
 }
 
+namespace {
+
+// A fixed-pitch face of the dialog font's height where the template's face
+// is missing and the system put a proportional one in its place: the art and
+// the address line up only in a fixed pitch. Null where the face is there.
+UniqueFont FixedPitchInPlaceOf(HWND dialog) {
+  const auto font = reinterpret_cast<HFONT>(::SendMessageW(dialog, WM_GETFONT, 0, 0));
+  HDC dc = ::GetDC(dialog);
+  const HGDIOBJ old = ::SelectObject(dc, font);
+  TEXTMETRICW metrics{};
+  ::GetTextMetricsW(dc, &metrics);
+  ::SelectObject(dc, old);
+  ::ReleaseDC(dialog, dc);
+  // The bit is set for a variable pitch, whatever its name says.
+  if (!(metrics.tmPitchAndFamily & TMPF_FIXED_PITCH))
+    return UniqueFont();
+  LOGFONTW description{};
+  ::GetObjectW(font, sizeof description, &description);
+  description.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+  description.lfFaceName[0] = L'\0';
+  return UniqueFont(::CreateFontIndirectW(&description));
+}
+
+}  // namespace
+
 BOOL AboutBox::OnInitDialog() {
+  // Before the pieces of the address take copies of their font.
+  fixed_font_ = FixedPitchInPlaceOf(hwnd());
+  if (fixed_font_) {
+    for (HWND child = ::GetWindow(hwnd(), GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+      ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(fixed_font_.get()), FALSE);
+  }
   DialogBase::OnInitDialog();
   open_box_ = this;
   for (LinkControl* piece : {&first_piece_, &second_piece_}) {

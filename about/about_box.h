@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "framework/dialog.h"
+#include "framework/unique_handle.h"
 #include "link/link_control.h"
 
 namespace quillbox {
@@ -47,6 +48,7 @@ class AboutBox : public Dialog<AboutBox> {
        &AboutBox::OnCtlColor},  // every control-colour request
   };
 
+  UniqueFont fixed_font_;  // in place of a missing template face; outlives the pieces
   LinkControl first_piece_;
   LinkControl second_piece_;
   inline static AboutBox* open_box_ = nullptr;

@@ -3,6 +3,7 @@
 # emulator for the cross build, and the way the run and bench scripts start
 # the program.
 #   WINEPREFIX             the prefix to use (made on first use); default: ./wineprefix
+#   QUILLBOX_WINE_PLAIN    set: a new prefix gets no replacement for "Courier New"
 #   QUILLBOX_WINE_DESKTOP  "virtual" (default): all windows inside one Wine
 #                          desktop; "none": ordinary windows of the desktop's
 #                          window manager
@@ -27,9 +28,12 @@ mkdir -p "$(dirname "$WINEPREFIX")"
   flock 9
   if [ ! -f "$WINEPREFIX/.quillbox-ready" ]; then
     wine wineboot -i >/dev/null 2>&1 || true
-    # The About box's text art wants a fixed-pitch "Courier New".
-    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Courier New' /d 'Liberation Mono' /f \
-      >/dev/null 2>&1 || true
+    # The About box's text art wants a fixed-pitch "Courier New"; a plain
+    # prefix, as a new user's, has none.
+    if [ -z "${QUILLBOX_WINE_PLAIN:-}" ]; then
+      wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Courier New' /d 'Liberation Mono' \
+        /f >/dev/null 2>&1 || true
+    fi
     wineserver -w || true
     touch "$WINEPREFIX/.quillbox-ready"
   fi

@@ -243,9 +243,25 @@ TEST(NoteWindow, TheSystemMenuOpensOneAboutBoxAndTheWindowKeepsItsLookAndLayout)
   });
 }
 
+// Whether `control` draws in a face whose letters are all as wide.
+bool IsFixedPitch(HWND control) {
+  HDC dc = ::GetDC(control);
+  const auto font = reinterpret_cast<HGDIOBJ>(::SendMessageW(control, WM_GETFONT, 0, 0));
+  const HGDIOBJ old = ::SelectObject(dc, font);
+  SIZE narrow{};
+  SIZE wide{};
+  ::GetTextExtentPoint32W(dc, L"iiii", 4, &narrow);
+  ::GetTextExtentPoint32W(dc, L"WWWW", 4, &wide);
+  ::SelectObject(dc, old);
+  ::ReleaseDC(control, dc);
+  return narrow.cx > 0 && narrow.cx == wide.cx;
+}
+
 // F1 pressed in the note window opens the About box over it: the road to
 // the box under a window manager whose own window menu replaces the system
-// menu (tests/win/under-a-window-manager.sh runs this under openbox too).
+// menu. Its art is drawn in a fixed-pitch face, also where "Courier New" is
+// missing (tests/win/under-a-window-manager.sh runs this under openbox in a
+// plain prefix).
 TEST(NoteWindow, F1OpensTheAboutBox) {
   test::TempFolder folder;
   const std::string note = folder / "a.note";
@@ -253,6 +269,7 @@ TEST(NoteWindow, F1OpensTheAboutBox) {
   NoteWindow window(test::Open(note));
   HWND owner = nullptr;
   HWND shown = nullptr;
+  bool fixed_pitch = false;
   test::WhenIdle([&] {
     shown = window.hwnd();
     ::SetForegroundWindow(shown);
@@ -263,12 +280,15 @@ TEST(NoteWindow, F1OpensTheAboutBox) {
     test::WhenDone([&] { return ::GetWindow(::GetCapture(), GW_OWNER) == window.hwnd(); },
                    [&] {
                      owner = ::GetWindow(::GetCapture(), GW_OWNER);
+                     HWND logo = ::GetDlgItem(::GetCapture(), IDC_ABOUT_LOGO);
+                     fixed_pitch = IsFixedPitch(logo);
                      ::PostMessageA(::GetCapture(), WM_COMMAND, IDOK, 0);
                      ::PostMessageA(window.hwnd(), WM_CLOSE, 0, 0);
                    });
   });
   window.RunModal();
   EXPECT_EQ(owner, shown) << "F1 opened no About box";
+  EXPECT_TRUE(fixed_pitch) << "the art is drawn in a proportional face";
 }
 
 // A stored rectangle on no monitor comes onto the real work area. A save on

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs Windows tests as a desktop user meets the program: every window is a
 # window of openbox, which draws the frames and puts its own window menu in
-# place of the system menu. A prefix of its own keeps the tests' prefix on
-# its virtual desktop.
+# place of the system menu, in a prefix of its own as plain as a new user's
+# (no replacement for "Courier New"), which keeps the tests' prefix on its
+# virtual desktop.
 set -eu
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 command -v openbox >/dev/null || { echo "no openbox (apt-get install openbox)" >&2; exit 77; }
@@ -19,5 +20,5 @@ for _ in $(seq 100); do
 done
 [ -f "$ready" ] || { echo "openbox did not start" >&2; exit 1; }
 export WINEPREFIX="${WINEPREFIX:-$PWD/wineprefix}-window-manager"
-export QUILLBOX_WINE_DESKTOP=none
+export QUILLBOX_WINE_DESKTOP=none QUILLBOX_WINE_PLAIN=1
 "$here/scripts/wine-run.sh" "$@"

@@ -38,7 +38,7 @@ def parse(path):
 
 
 def run(command, cwd, env=None):
-    return subprocess.run(command, cwd=cwd, env=env, shell=True, text=True,
+    return subprocess.run(command, cwd=cwd, env=env, shell=True, text=True, errors="replace",
                           stdout=subprocess.PIPE, stderr=subprocess.STDOUT).stdout
 
 

@@ -30,7 +30,7 @@ bool AboutBox::DoDataExchange(bool) {
 
 namespace {
 
-// A fixed-pitch face of the dialog font's height where the template's face
+// A fixed-pitch face of the dialog font's size where the template's face
 // is missing and the system put a proportional one in its place: the art and
 // the address line up only in a fixed pitch. Null where the face is there.
 UniqueFont FixedPitchInPlaceOf(HWND dialog) {
@@ -47,6 +47,8 @@ UniqueFont FixedPitchInPlaceOf(HWND dialog) {
   LOGFONTW description{};
   ::GetObjectW(font, sizeof description, &description);
   description.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+  // As wide as the dialog's units, which the template's layout is drawn in.
+  description.lfWidth = metrics.tmAveCharWidth;
   description.lfFaceName[0] = L'\0';
   return UniqueFont(::CreateFontIndirectW(&description));
 }

@@ -12,6 +12,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: version_probe FILE\n");
     return 2;
   }
+  if (::GetFileAttributesA(argv[1]) == INVALID_FILE_ATTRIBUTES) {
+    std::fprintf(stderr, "version_probe: %s cannot be opened (error %lu)\n", argv[1],
+                 ::GetLastError());
+    return 1;
+  }
   DWORD ignored = 0;
   std::vector<char> data(::GetFileVersionInfoSizeA(argv[1], &ignored));
   if (data.empty() ||

@@ -8,7 +8,7 @@ case "$(uname -s)" in
   MINGW*|MSYS*|CYGWIN*)
     cmake -S "$here" -B "$here/build/windows" -DQUILLBOX_BUILD_TESTS=OFF
     cmake --build "$here/build/windows" --target Quillbox --config Release
-    exe=$(find "$here/build/windows/app" -name Quillbox.exe | head -n 1)
+    exe=$(find "$here/build/windows/program" -name Quillbox.exe | head -n 1)
     exec "$exe" "$@"
     ;;
 esac

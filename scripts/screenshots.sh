@@ -48,7 +48,9 @@ shot() {
   echo "docs/$1"
 }
 
-"$here/scripts/wine-run.sh" "$build/program/Quillbox.exe" "Z:${notes//\//\\}\\Shopping.note" &
+"$here/scripts/wine-run.sh" "$build/program/Quillbox.exe" "Z:${notes//\//\\}\\Shopping.note" \
+  >/dev/null 2>&1 &
+program=$!
 note=$(window Shopping)
 xdotool windowactivate --sync "$note"
 shot note-window.png
@@ -59,5 +61,5 @@ xdotool windowactivate --sync "$note" key F1
 shot about-box.png
 # The pictures are taken: the throw-away note needs no orderly end.
 wineserver -k || true
-wait %1 || true
+wait $program || true
 rm -rf "$notes"

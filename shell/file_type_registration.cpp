@@ -61,7 +61,14 @@ bool WriteFileTypeEntries(const RegistryPlace& classes, const RegistryPlace& fal
                           const std::vector<FileTypeEntry>& entries) {
   bool changed = false;
   for (const FileTypeEntry& entry : entries) {
-    UniqueKey key = OpenEntryKey(classes, entry);
+    // As the shell's merged view does, a key that the user's classes hold
+    // comes before the machine's: the entries of a per-user installation
+    // stay the user's, for its uninstall to take away.
+    FileTypeEntry held = entry;
+    held.create_key = false;
+    UniqueKey key = OpenEntryKey(fallback, held);
+    if (!key)
+      key = OpenEntryKey(classes, entry);
     if (!key)
       key = OpenEntryKey(fallback, entry);
     if (!key || HoldsExactly(key.get(), entry))

@@ -21,9 +21,11 @@ struct RegistryPlace {
   std::string path;
 };
 
-// Writes each entry under `classes` or, where its key can be neither made nor
-// opened there (a standard user cannot write the machine's classes), under
-// `fallback`, which the shell merges into the classes root for this user.
+// Writes each entry under `fallback` where that holds its key already (a
+// per-user installation's), else under `classes` or, where its key can be
+// neither made nor opened there (a standard user cannot write the machine's
+// classes), under `fallback`, which the shell merges into the classes root
+// for this user.
 // Each entry's key is opened for its own step only and closed right after
 // its value, and nothing under `fallback` is opened for a step that does not
 // need it. A value that already holds exactly the entry's data, and no more,

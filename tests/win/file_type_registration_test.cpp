@@ -49,34 +49,45 @@ TEST(FileTypeRegistration, AStartSetsChangedEntriesBackAndLeavesTheUsersClassesU
   ExpectRegistered(HKEY_CLASSES_ROOT, "", NoteEntries(ModulePath()));
 }
 
-// Entries go to the classes root or, where it refuses them (a volatile key
-// refuses lasting subkeys, as the machine's classes do a standard user), to
-// the user's classes, never made otherwise; long module paths whole. Values
+// Entries go to the user's classes where those hold their keys already (a
+// per-user installation's), else to the classes root or, where it refuses
+// them (a volatile key refuses lasting subkeys, as the machine's classes do
+// a standard user), to the user's classes, never made otherwise; long module
+// paths whole. Values
 // another program changed are set back, an empty one holding a NUL too, and
 // its other values kept; only a write counts as a change.
-TEST(FileTypeRegistration, EntriesGoWholeToTheClassesElseToTheUsersAndOnlyAWriteCountsAsAChange) {
+TEST(FileTypeRegistration, EntriesGoWholeWhereTheyBelongAndOnlyAWriteCountsAsAChange) {
   const RegistryPlace user{HKEY_CURRENT_USER,
                            "Software\\QuillboxTest"};  // the classes roots inside
   ::RegDeleteTreeA(user.root, user.path.c_str());
   const std::string module = "C:\\Program Files\\" + std::string(300, 'm') + "\\Quillbox.exe";
   const auto entries = NoteFileTypeEntries(module);
-  for (const bool refusing : {false, true}) {
+  // The classes root accepts the entries, refuses them, or the user's
+  // classes hold their keys already (a per-user installation's).
+  for (const int place : {0, 1, 2}) {
+    const bool refusing = place == 1;
+    const bool users = place != 0;
     const RegistryPlace classes{user.root, user.path + (refusing ? "\\Volatile" : "\\Classes")};
     ::RegCreateKeyExA(classes.root, classes.path.c_str(), 0, nullptr,
                       refusing ? REG_OPTION_VOLATILE : 0, KEY_ALL_ACCESS, nullptr,
                       UniqueKey().put(), nullptr);
-    const std::string landed = (refusing ? user.path : classes.path) + "\\";
-    test::RegistryOverride other_class(user.root, landed + ".note", "Memo"),
-        content_type(user.root, landed + ".note", "text/plain", "Content Type"),
-        null_file(user.root, landed + ".note\\ShellNew", "",
-                  "NullFile");  // one NUL where no data belongs
-    EXPECT_TRUE(WriteFileTypeEntries(classes, user, entries)) << classes.path;
-    EXPECT_EQ(::RegOpenKeyA(user.root, (user.path + "\\Note").c_str(), UniqueKey().put()) ==
-                  ERROR_SUCCESS,
-              refusing);
+    const std::string landed = (users ? user.path : classes.path) + "\\";
+    if (place == 2) {
+      for (const char* key : {"Note\\DefaultIcon", "Note\\shell\\open\\command"})
+        ::RegCreateKeyA(user.root, (landed + key).c_str(), UniqueKey().put());
+    }
+    test::RegistryOverride other_class(user.root, landed + ".note", "Memo");
+    test::RegistryOverride content_type(user.root, landed + ".note", "text/plain", "Content Type");
+    // One NUL where no data belongs.
+    test::RegistryOverride null_file(user.root, landed + ".note\\ShellNew", "", "NullFile");
+    EXPECT_TRUE(WriteFileTypeEntries(classes, user, entries)) << place;
+    UniqueKey users_note;
+    ::RegOpenKeyA(user.root, (user.path + "\\Note").c_str(), users_note.put());
+    EXPECT_EQ(users_note.get() != nullptr, users) << place;
     ExpectRegistered(user.root, landed, NoteEntries(module));
     ExpectRegistered(user.root, landed, {{".note", "Content Type", "text/plain"}});
-    EXPECT_FALSE(WriteFileTypeEntries(classes, user, entries)) << classes.path;
+    EXPECT_FALSE(WriteFileTypeEntries(classes, user, entries)) << place;
+    ::RegDeleteTreeA(user.root, (user.path + "\\Note").c_str());
   }
   ::RegDeleteTreeA(user.root, user.path.c_str());
 }

@@ -7,7 +7,7 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$here/scripts/setup.sh"
 quillbox_install "${QUILLBOX_BUILD_PACKAGES[@]}" g++ googletest libgtest-dev libbenchmark-dev clang \
                  libclang-rt-14-dev util-linux clang-format \
-                 openbox
+                 openbox wixl
 jobs=$(nproc)
 
 echo "== line count"

@@ -27,6 +27,7 @@ mkdir -p "$(dirname "$WINEPREFIX")"
 (
   flock 9
   if [ ! -f "$WINEPREFIX/.quillbox-ready" ]; then
+    echo "wine-run: making the Wine prefix $WINEPREFIX (about 25 s, once)" >&2
     wine wineboot -i >/dev/null 2>&1 || true
     # The About box's text art wants a fixed-pitch "Courier New"; a plain
     # prefix, as a new user's, has none.

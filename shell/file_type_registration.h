@@ -27,7 +27,7 @@ struct RegistryPlace {
 // classes), under `fallback`, which the shell merges into the classes root
 // for this user.
 // Each entry's key is opened for its own step only and closed right after
-// its value, and nothing under `fallback` is opened for a step that does not
+// its value, and nothing under `fallback` is made for a step that does not
 // need it. A value that already holds exactly the entry's data, and no more,
 // is left as it is. Returns whether anything was written. Failures are
 // silent: the next start tries again.

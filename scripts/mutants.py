@@ -52,12 +52,12 @@ def failures(native):
     out = run('timeout 900 xvfb-run -a -s "-screen 0 1280x1024x24" wine tests/win/win_tests.exe '
               '--gtest_filter=-*OnAFullDisk*', build, env)
     failed = re.findall(r"^\[  FAILED  \] (\S+) \(", out, re.M)
+    if "tests ran." not in out:
+        failed.append("<hung or crashed>")
     if native:
         native_build = os.path.join(ROOT, "build/native")
         out = run("cmake --build . -j2 && ./tests/core/core_tests", native_build)
         failed += re.findall(r"^\[  FAILED  \] (\S+) \(", out, re.M)
-    if "Running" not in out and not failed:
-        failed = ["<did not run>"]
     return sorted(set(failed))
 
 

@@ -42,6 +42,14 @@ def run(command, cwd, env=None):
                           stdout=subprocess.PIPE, stderr=subprocess.STDOUT).stdout
 
 
+def restore_registry(prefix, saved):
+    """Puts the prefix's registry back as it was: a fault may leave keys behind."""
+    run("wineserver -k", ROOT, dict(os.environ, WINEPREFIX=prefix))
+    for name, data in saved.items():
+        with open(os.path.join(prefix, name), "wb") as file:
+            file.write(data)
+
+
 def failures(native):
     build = os.path.join(ROOT, "build/windows")
     out = run("cmake --build . -j2", build)
@@ -52,7 +60,7 @@ def failures(native):
     out = run('timeout 900 xvfb-run -a -s "-screen 0 1280x1024x24" wine tests/win/win_tests.exe '
               '--gtest_filter=-*OnAFullDisk*', build, env)
     failed = re.findall(r"^\[  FAILED  \] (\S+) \(", out, re.M)
-    if "tests ran." not in out:
+    if not re.search(r"tests? from \d+ test suites? ran\.", out):
         failed.append("<hung or crashed>")
     if native:
         native_build = os.path.join(ROOT, "build/native")
@@ -68,6 +76,10 @@ def main():
         only = args[args.index("--only") + 1]
         del args[args.index("--only"):args.index("--only") + 2]
     listing = args[0] if args else os.path.join(ROOT, "tests/mutants.txt")
+    prefix = os.path.join(ROOT, "build/windows/wineprefix")
+    saved = {name: open(os.path.join(prefix, name), "rb").read()
+             for name in ("system.reg", "user.reg", "userdef.reg")
+             if os.path.exists(os.path.join(prefix, name))}
     for mutant in parse(listing):
         if only and only not in mutant["what"] and only not in mutant["file"]:
             continue
@@ -84,6 +96,7 @@ def main():
         finally:
             with open(path, "w", encoding="utf-8") as file:
                 file.write(original)
+            restore_registry(prefix, saved)
         verdict = ", ".join(caught) if caught else "MISSED"
         print(f"{mutant['file']}: {mutant['what']}: {verdict}", flush=True)
     run("cmake --build . -j2", os.path.join(ROOT, "build/windows"))

@@ -16,20 +16,11 @@ TEST(SplitArguments, BackslashAndQuoteRulesMatchTheRuntime) {
       {R"(a"b c"d)", {"ab cd"}},
       {R"(a\\\"b)", {R"(a\"b)"}},
       {R"("a\\" b)", {R"(a\)", "b"}},
-      {R"(\\server\share a\b)", {R"(\\server\share)", R"(a\b)"}},
       {R"("a""b" c)", {R"(a"b)", "c"}},
-      {R"("" x)", {"", "x"}},
       {R"(x "open to the end )", {"x", "open to the end "}},
   };
   for (const auto& [line, expected] : cases)
     EXPECT_EQ(SplitArguments(line), expected) << line;
-}
-
-TEST(ParseArguments, LaterSwitchWinsAndOnlyNamedSwitchesIgnoreCase) {
-  const ParsedCommandLine parsed =
-      ParseArguments({"/p", "a.note", "-EMBEDDING", "/Dde", "-dde", "/PT", "b.note"});
-  EXPECT_EQ(parsed.command, ShellCommand::kDde);
-  EXPECT_EQ(parsed.file_name, "a.note");
 }
 
 // The path comes from the raw tail unless it is quoted; an unquoted path of
@@ -42,10 +33,7 @@ TEST(ChooseNote, PathComesFromRawTailUnlessQuoted) {
       {R"("C:\Apps\Quillbox.exe" "C:\My Notes\a.note")", true, R"(C:\My Notes\a.note)"},
       {R"("C:\Apps\Quillbox.exe" C:\My Notes\a.note)", true, R"(C:\My Notes\a.note)"},
       {"Quillbox.exe /x a.note", true, "/x a.note"},
-      {"Quillbox.exe /P a.note", true, "/P a.note"},
-      {"Quillbox.exe a.note b.note  ", true, "a.note b.note  "},
       {"Quillbox.exe /p a.note", false, ""},
-      {"Quillbox.exe -pt a.note printer", false, ""},
       {"Quillbox.exe /Unregister /UNREGSERVER a.note", false, ""},
       {R"("C:\Apps\Quillbox.exe"   )", false, ""},
       {R"(c:\program files\QUILLBOX\quillbox.EXE C:\a b.note)", true, R"(C:\a b.note)"},
@@ -54,11 +42,9 @@ TEST(ChooseNote, PathComesFromRawTailUnlessQuoted) {
        true, R"(C:\a b.note )"},
       {R"(C:\Program Files\Quillbox\Quillbox.exe "C:\a b.note" x)", true, R"(C:\a b.note)"},
       {R"(C:\Program Files\Quillbox\Quillbox.exe)", false, ""},
-      // Another program, or ours only as the start of a longer name: cut at the blank.
+      // Ours only as the start of a longer name: cut at the blank.
       {R"(C:\Program Files\Quillbox\Quillbox.exe2 C:\a.note)", true,
        R"(Files\Quillbox\Quillbox.exe2 C:\a.note)"},
-      {R"(C:\Program Files\Other\Quillbox.exe C:\a.note)", true,
-       R"(Files\Other\Quillbox.exe C:\a.note)"},
   };
   for (const auto& [line, open, path] : cases) {
     const NoteRequest request = ChooseNote(line, module);

@@ -10,7 +10,7 @@ TEST(FormatText, InsertsArgumentsOnceAndKeepsStrayPercents) {
   EXPECT_EQ(FormatText("%% %2%1 %0 %a %", {"A"}), "% A %0 %a %");
 }
 
-TEST(Messages, ReasonLosesItsLineBreakAndQuittingOffersNoCancel) {
+TEST(Messages, ReasonLosesItsLineBreak) {
   EXPECT_EQ(SaveFailedText("C:\\n.note", "Access is denied.\r\n", SaveMoment::kSwitchingNotes),
             "The note could not be saved to\nC:\\n.note\n\nAccess is denied.\n\nYes: try to save "
             "it again.\n"
@@ -18,11 +18,6 @@ TEST(Messages, ReasonLosesItsLineBreakAndQuittingOffersNoCancel) {
   EXPECT_EQ(UnreadableNoteText("p", "Bad. \r\n"),
             "The note\np\ncould not be read:\nBad.\n\nIts file is left as it is. What you type "
             "here is not saved into it.");
-  EXPECT_TRUE(
-      UnsavedUnreadableNoteText("p", SaveMoment::kEndingSession)
-          .ends_with("\n\nOK: let Windows end without saving.\nCancel: keep the note open."));
-  EXPECT_TRUE(
-      SaveFailedText("p", "r", SaveMoment::kQuitting).ends_with("\nNo: close without saving."));
 }
 
 TEST(ApplicationTitle, DropsFolderAndOnlyTheNamesExtension) {

@@ -82,38 +82,6 @@ TEST(NoteFile, AReaderSeesTheOldOrTheNewNoteAndTheNoteKeepsItsAttributesAndAcces
                     .c_str());  // too long for the clean-up
 }
 
-// Under Wine the access list shows a file's Unix mode only in part (600 and
-// 770 show the same list), so each row's mode is set and checked by the Unix
-// programs themselves, before and after a save.
-TEST(NoteFile, UnderWineASavedNoteKeepsItsUnixMode) {
-  const auto exported = [](const char* module, const char* name) {
-    return reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleA(module), name));
-  };
-  const auto spawn = reinterpret_cast<LONG(__cdecl*)(char* const*, int)>(
-      exported("ntdll.dll", "__wine_unix_spawnvp"));
-  const auto to_unix = reinterpret_cast<char*(__cdecl*)(const wchar_t*)>(
-      exported("kernel32.dll", "wine_get_unix_file_name"));
-  if (!spawn || !to_unix)
-    GTEST_SKIP() << "a Unix mode is Wine's";
-  test::TempFolder folder;
-  const std::string note = folder / "a.note";
-  char* const unix_note = to_unix(ToWide(note).c_str());
-  const auto run = [&](std::string script) {  // the note is $0
-    char shell[] = "sh", command[] = "-c";
-    char* const argv[] = {shell, command, script.data(), unix_note, nullptr};
-    return spawn(argv, TRUE);
-  };
-  for (const std::string mode : {"600", "644", "664", "755"}) {
-    test::WriteFileBytes(note, "old");
-    ASSERT_EQ(run("chmod " + mode + " \"$0\""), 0);
-    ASSERT_EQ(WriteNoteFile(note, "new"), static_cast<DWORD>(ERROR_SUCCESS));
-    EXPECT_EQ(
-        run("[ $(stat -c %a \"$0\") = " + mode + " ] || { stat -c 'became %a' \"$0\"; false; }"), 0)
-        << mode;
-  }
-  ::HeapFree(::GetProcessHeap(), 0, unix_note);
-}
-
 // Saves at once (two processes on one note, a save on its own and the
 // close's) each write a temporary file of their own, which no other save
 // takes or removes; a leftover that cannot be removed (another program holds

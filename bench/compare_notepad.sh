@@ -25,28 +25,7 @@ runs="${1:-5}"
 bench_arguments=("$@")
 bench_work=bench-notes
 source "$here/bench/bench_setup.sh"
-for setting in "fWrap 1" "iWindowPosX 40" "iWindowPosY 40" "iWindowPosDX 420" "iWindowPosDY 560"; do
-  set -- $setting
-  wine reg add 'HKCU\Software\Microsoft\Notepad' /v "$1" /t REG_DWORD /d "$2" /f >/dev/null 2>&1
-done
-
-windows_path() { local p="$1"; echo "Z:${p//\//\\}"; }
-
-# Ordinary text of at least $1 bytes: words, lines of up to 60 characters.
-make_text() {
-  awk -v size="$1" 'BEGIN {
-    n = split("milk bread call the office about meeting remember to water plants and book tickets", w, " ")
-    srand(7); written = 0; line = ""
-    while (written < size) {
-      word = w[int(rand() * n) + 1]
-      if (length(line) + length(word) + 1 > 60) { printf "%s\r\n", line; written += length(line) + 2; line = word }
-      else line = (line == "" ? word : line " " word)
-    }
-  }'
-}
-
-# median of the numbers on standard input
-median() { sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+notepad_wraps_in_a_window_like_the_notes
 
 measure() {  # program file length -> "open key save peak"
   local out
@@ -63,7 +42,7 @@ for entry in "${sizes[@]}"; do
   name="${entry%%:*}"
   make_text "${entry##*:}" > "$work/text"
   length=$(stat -c %s "$work/text")
-  { printf '1001\r\n40\r\n40\r\n420\r\n560\r\n'; cat "$work/text"; } > "$work/pristine.note"
+  make_note "$work/text" "$work/pristine.note"
   echo "== $name note ($length bytes), $runs runs each" >&2
   for ((run = 1; run <= runs; run++)); do
     cp "$work/pristine.note" "$work/bench.note"

@@ -14,6 +14,16 @@
 //                  program's save box) until the process has ended
 //       peak_kb    the process's peak working set, read while it ran
 //     and checks that FILE ends with the typed character afterwards.
+//   note_driver load PROGRAM FILE LENGTH LIMIT_MS [close]
+//     Starts PROGRAM FILE, and prints one line of figures:
+//       shown_ms   process start until the window is visible and answers
+//                  (its edit tells its length within 100 ms), with some text
+//       loaded_ms  process start until its edit holds LENGTH characters and
+//                  has painted them ("-" with close)
+//       end_ms     from the request to close (WM_CLOSE; with close, as soon
+//                  as the window shows) until the process has ended
+//     A program still short of either after LIMIT_MS is ended by force, and
+//     the figure printed as ">LIMIT_MS".
 //   note_driver edit-and-close CAPTION LENGTH [now]
 //     Waits for a visible window titled CAPTION whose edit holds LENGTH
 //     characters, types one character at the end, prints "closing", asks
@@ -223,6 +233,60 @@ int Measure(const char* program, const char* file, LRESULT length) {
   return 0;
 }
 
+// The length of the text of `edit`, or -1 if it does not answer within `ms`.
+LRESULT LengthWithin(HWND edit, UINT ms) {
+  DWORD_PTR length = 0;
+  if (!::SendMessageTimeoutA(edit, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, ms, &length))
+    return -1;
+  return static_cast<LRESULT>(length);
+}
+
+int Load(const char* program, const char* file, LRESULT length, double limit_ms, bool close) {
+  std::string command = "\"";
+  command.append(program).append("\" ").append(file);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  const double start = Now();
+  if (!::CreateProcessA(program, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+    return Fail("cannot start the program");
+  }
+  ::CloseHandle(process.hThread);
+  const std::string over = ">" + std::to_string(static_cast<long>(limit_ms));
+  std::string shown = over;
+  std::string loaded = close ? "-" : over;
+  HWND window = nullptr;
+  for (; Now() - start < limit_ms; ::Sleep(1)) {
+    if (::WaitForSingleObject(process.hProcess, 0) != WAIT_TIMEOUT)
+      return Fail("the program ended before it had loaded the text");
+    window = FindTopLevel({process.dwProcessId, nullptr, false, nullptr});
+    const LRESULT now = window ? LengthWithin(EditOf(window), 100) : -1;
+    if (now > 0 && shown == over) {
+      shown = std::to_string(static_cast<long>(Now() - start));
+      if (close)
+        break;
+    }
+    if (now == length) {
+      Repaint(EditOf(window));
+      loaded = std::to_string(static_cast<long>(Now() - start));
+      break;
+    }
+  }
+  std::string ended = over;
+  const double asked = Now();
+  if (window)
+    ::PostMessageA(window, WM_CLOSE, 0, 0);
+  if (::WaitForSingleObject(process.hProcess, static_cast<DWORD>(limit_ms)) == WAIT_OBJECT_0) {
+    ended = std::to_string(static_cast<long>(Now() - asked));
+  } else {
+    ::TerminateProcess(process.hProcess, 1);
+  }
+  ::CloseHandle(process.hProcess);
+  std::printf("%s %s %s\n", shown.c_str(), loaded.c_str(), ended.c_str());
+  return 0;
+}
+
 int EditAndClose(const char* caption, LRESULT length, bool now) {
   HWND window = WaitShown(0, caption, length, nullptr);
   if (!window)
@@ -302,6 +366,10 @@ int main(int argc, char** argv) {
     return Measure(argv[2], argv[3], std::atol(argv[4]));
   if (verb == "edit-and-close" && (argc == 4 || argc == 5)) {
     return EditAndClose(argv[2], std::atol(argv[3]), argc == 5 && std::string(argv[4]) == "now");
+  }
+  if (verb == "load" && (argc == 6 || argc == 7)) {
+    return Load(argv[2], argv[3], std::atol(argv[4]), std::atof(argv[5]),
+                argc == 7 && std::string(argv[6]) == "close");
   }
   if (verb == "count" && argc == 3)
     return Count(argv[2]);

@@ -17,6 +17,10 @@ inline constexpr std::string_view kPathNotFound = "Path not found.";
 inline constexpr std::string_view kDeviceNameText =
     "%1 is the name of a device, not of a file: no note can be kept there.";
 
+// The caption while a long note's text is still coming in (%1: the note's
+// caption, %2: the share that is in, in per cent).
+inline constexpr std::string_view kLoadingCaption = "%1 (loading, %2%)";
+
 // Read errors while a note loads (%1: the file's full path).
 inline constexpr std::string_view kReadErrorText = "An unknown error occurred while accessing %1.";
 inline constexpr std::string_view kSeekErrorText = "Seek failed on %1";

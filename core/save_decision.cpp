@@ -6,6 +6,9 @@ SaveDecision DecideOnGivingUp(const NoteState& state) {
   const auto ask = [](SaveQuestion question) {
     return SaveDecision{SaveStep::kAsk, question};
   };
+  // A note given up while it loads is given up whole: its file stays as it is.
+  if (state.loading)
+    return {};
   if (!state.has_path) {
     return state.text_changed && state.has_text ? ask(SaveQuestion::kDropTextWithoutNote)
                                                 : SaveDecision{};

@@ -23,6 +23,7 @@ struct NoteState {
   bool changed_on_disk = false;  // another program changed the file since
   bool deleted = false;          // the file was there when last loaded or saved, and is gone now
   bool folder_deleted = false;   // and so is its folder
+  bool loading = false;  // the file's text is still coming into the window: none of it is written
 };
 
 // The questions a save may ask before going on.

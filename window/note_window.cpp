@@ -167,6 +167,9 @@ Handled NoteWindow::OnSize(WPARAM type, LPARAM size) {
 
 Handled NoteWindow::OnLButtonDblClk(WPARAM, LPARAM) {
   // The edit covers all but the top strip, so this is a double click there.
+  // A note still coming in stays read-only until it is in whole.
+  if (feed_.active())
+    return Default();
   HWND edit = Item(IDC_NOTE_TEXT);
   const bool read_only = (::GetWindowLongPtrA(edit, GWL_STYLE) & ES_READONLY) != 0;
   ::SendMessageA(edit, EM_SETREADONLY, read_only ? FALSE : TRUE, 0);
@@ -191,7 +194,10 @@ void NoteWindow::UpdateTitle() {
     title[0] = L'\0';
   title[ARRAYSIZE(title) - 1] = L'\0';
   // UTF-8 has no lead byte that the caption's rules could take for a '.' or a separator.
-  ::SetWindowTextW(hwnd(), FromUtf8(NoteCaption(Utf8(title), note_.path())).c_str());
+  std::string caption = NoteCaption(Utf8(title), note_.path());
+  if (feed_.active())
+    caption = FormatText(kLoadingCaption, {caption, std::to_string(feed_.percent())});
+  ::SetWindowTextW(hwnd(), FromUtf8(caption).c_str());
 }
 
 int NoteWindow::ShowNoteMessage(std::string_view text) {

@@ -15,6 +15,7 @@
 #include "framework/dialog.h"
 #include "res/resource.h"
 #include "window/note_edit.h"
+#include "window/text_feed.h"
 
 namespace quillbox {
 
@@ -25,6 +26,8 @@ class NoteWindow : public Dialog<NoteWindow> {
   explicit NoteWindow(std::string command_line);
 
   const std::string& note_path() const noexcept { return note_.path(); }
+  // Whether a long note's text is still coming in (see ShowNote).
+  bool loading() const noexcept { return feed_.active(); }
 
   // Makes `path` the open note and shows its file's text and rectangle when
   // the file has any. A file that is there but cannot be read is reported
@@ -73,6 +76,8 @@ class NoteWindow : public Dialog<NoteWindow> {
   Handled OnSetFocus(WPARAM wparam, LPARAM lparam);
   Handled OnTimer(WPARAM wparam, LPARAM lparam);
   Handled OnBackgroundSaved(WPARAM wparam, LPARAM lparam);
+  // Puts the next piece of a long note's text in.
+  void OnFeedTimer();
   // Closes the window with `result` once the note is safe or given up.
   void Close(INT_PTR result);
   void OnTextChanged();
@@ -148,8 +153,10 @@ class NoteWindow : public Dialog<NoteWindow> {
   NoteEdit edit_;
   std::string command_line_;
   NoteDocument note_;
-  bool loading_ = false;     // the window itself is filling the edit
-  bool save_again_ = false;  // a change came while a save on its own ran
+  bool filling_edit_ = false;  // the window itself is filling the edit
+  TextFeed feed_;              // a long note's text, going in by pieces
+  NoteGeometry fed_geometry_;  // where that note was placed
+  bool save_again_ = false;    // a change came while a save on its own ran
   // The note has been saved, or given up by the user, for the end of the run.
   bool note_given_up_ = false;
   // The note is being given up (a question about it may be open).

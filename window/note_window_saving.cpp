@@ -6,6 +6,7 @@
 
 #include "app/note_file.h"
 #include "app/open_notes.h"
+#include "core/text_pieces.h"
 #include "framework/module.h"
 #include "framework/placement_win.h"
 #include "framework/system_error.h"
@@ -48,6 +49,13 @@ void NoteWindow::ShowNote(const std::string& path, NoteFileContent file) {
   // A save on its own of the note shown so far ends first, and its outcome
   // is taken in for that note, not for this one.
   FinishBackgroundSave();
+  // A note still coming in is let go as it is: none of it stays in the window.
+  if (feed_.active()) {
+    feed_.Stop();
+    filling_edit_ = true;
+    ::SetWindowTextW(edit(), L"");
+    filling_edit_ = false;
+  }
   const bool unreadable = IsUnreadable(file);
   const bool read = file.status == NoteFileContent::Status::kRead;
   if (unreadable)
@@ -59,12 +67,23 @@ void NoteWindow::ShowNote(const std::string& path, NoteFileContent file) {
     // for a large note that is the whole cost of loading it: empty the
     // edit, give the window its size, and only then fill it in, so that
     // the text is laid out once.
-    loading_ = true;
+    filling_edit_ = true;
     ::SetWindowTextW(edit(), L"");
     const NoteGeometry geometry = PlaceWithinReach(view->geometry);
     ::MoveWindow(hwnd(), geometry.left, geometry.top, geometry.width, geometry.height, TRUE);
+    if (view->text.size() > kPiecesAbove) {
+      // Laid out at once, a long text would keep the window from showing and
+      // answering for seconds: it goes in by pieces instead (OnFeedTimer).
+      filling_edit_ = false;
+      fed_geometry_ = CurrentGeometry();
+      feed_.Start(hwnd(), edit(), std::move(view->text));
+      UpdateTitle();
+      ::SetFocus(nullptr);
+      MarkShowing(hwnd(), IdentifyFile(path));
+      return;
+    }
     const bool shown = ::SetWindowTextW(edit(), view->text.c_str()) != FALSE;
-    loading_ = false;
+    filling_edit_ = false;
     note_.Shown(view->text, CurrentGeometry());
     if (!shown)
       note_.MarkUnreadable();
@@ -106,9 +125,12 @@ NoteGeometry NoteWindow::CurrentGeometry() const {
 
 NoteState NoteWindow::StateNow(bool thorough) const {
   const int length = ::GetWindowTextLengthW(edit());
-  if (!thorough)
-    return note_.QuickState(length, CurrentGeometry());
-  return note_.ThoroughState(length, CurrentGeometry(), [this] { return WindowTextW(edit()); });
+  NoteState state =
+      thorough && !feed_.active()
+          ? note_.ThoroughState(length, CurrentGeometry(), [this] { return WindowTextW(edit()); })
+          : note_.QuickState(length, CurrentGeometry());
+  state.loading = feed_.active();
+  return state;
 }
 
 void NoteWindow::Absorb(const SaveOutcome& outcome) {
@@ -164,7 +186,32 @@ Handled NoteWindow::OnBackgroundSaved(WPARAM, LPARAM) {
   return 0;
 }
 
+void NoteWindow::OnFeedTimer() {
+  if (!feed_.Step()) {
+    // The edit could not take the rest: memory ran out. The file stays as it is.
+    note_.MarkUnreadable();
+    UpdateTitle();
+    ShowAppMessage(
+        UnreadableNoteText(FullPath(note_.path()), SystemErrorText(ERROR_NOT_ENOUGH_MEMORY)),
+        MB_ICONSTOP);
+    return;
+  }
+  if (!feed_.done()) {
+    UpdateTitle();
+    return;
+  }
+  // All of the file is in: the note is as its file holds it, and the window
+  // where it was placed, so that a move meanwhile counts as a change.
+  const std::wstring text = feed_.Stop();
+  note_.Shown(text, fed_geometry_);
+  UpdateTitle();
+}
+
 Handled NoteWindow::OnTimer(WPARAM timer, LPARAM) {
+  if (timer == TextFeed::kTimer) {
+    OnFeedTimer();
+    return 0;
+  }
   if (timer != kAutosaveTimer)
     return std::nullopt;
   ::KillTimer(hwnd(), kAutosaveTimer);
@@ -173,7 +220,7 @@ Handled NoteWindow::OnTimer(WPARAM timer, LPARAM) {
 }
 
 void NoteWindow::OnTextChanged() {
-  if (loading_)
+  if (filling_edit_ || feed_.active())
     return;
   note_.TextChanged();
   // Each change starts the wait again: the note is saved once typing stops.

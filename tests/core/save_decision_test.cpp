@@ -14,13 +14,13 @@ using Q = SaveQuestion;
 
 // A note's state from one letter a flag: Path, Text, typed (Changed), Moved,
 // Gone (the file was missing), must Create, Unreadable, read In part, Disk changed,
-// Removed since (and its Folder too).
+// Removed since (and its Folder too), still Loading.
 NoteState State(std::string_view flags) {
   const auto has = [&](char flag) {
     return flags.find(flag) != std::string_view::npos;
   };
   return {has('P'), has('T'), has('C'), has('M'), !has('G'), has('X'),
-          has('U'), has('I'), has('D'), has('R'), has('F')};
+          has('U'), has('I'), has('D'), has('R'), has('F'),  has('L')};
 }
 
 // Every kind of note that the window may give up, and what happens to it.
@@ -44,6 +44,7 @@ TEST(SaveDecision, GivingANoteUpWritesOnlyWhatChangedAndAsksWhereTextWouldBeLost
       {"PTMRF", kAsk, Q::kSaveFolderDeleted},
       {"PTR", kGoOn, Q::kNone},          // untouched: stays deleted
       {"PTCIR", kAsk, Q::kSaveDeleted},  // nothing left of the file to lose
+      {"PTCMDL", kGoOn, Q::kNone},       // loading: the file stays as it is
   };
   for (const auto& [flags, step, question] : cases) {
     const SaveDecision decision = DecideOnGivingUp(State(flags));

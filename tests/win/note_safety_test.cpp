@@ -80,6 +80,7 @@ void Expect(const test::TempFolder& folder, const Case& row) {
     fault(true, true);
     if (!path.empty())
       window.LoadNote(path);
+    test::PumpUntil([&] { return !window.loading(); }, 60000);
     fault(true, false);
     if (!(row.flags & kNothingTyped))
       test::TypeText(edit, "\xE9");

@@ -243,6 +243,60 @@ TEST(NoteWindow, TheSystemMenuOpensOneAboutBoxAndTheWindowKeepsItsLookAndLayout)
   });
 }
 
+ULONGLONG LastWrite(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  ::GetFileAttributesExW(FromUtf8(path).c_str(), GetFileExInfoStandard, &data);
+  return (ULONGLONG{data.ftLastWriteTime.dwHighDateTime} << 32) |
+         data.ftLastWriteTime.dwLowDateTime;
+}
+
+// A long note shows at once and comes in by pieces while the window answers:
+// its caption says how much is in, and nothing can be typed until all is in.
+// It is then the note as loaded at once (line breaks and characters beyond
+// the code page across pieces) and counts as unchanged: the close writes
+// nothing, unless the window was moved meanwhile. A close during the load
+// writes nothing, moved or not.
+TEST(NoteWindow, ALongNoteComesInByPiecesAndALoadCutShortWritesNothing) {
+  test::TempFolder folder;
+  const std::string note = folder / "long.note";
+  // One long line that the first piece ends in, with a character beyond the
+  // code page in each word; then lines.
+  std::string text;
+  while (text.size() < 40'000)
+    text += "word\xF0\x9F\x98\x80 ";
+  while (text.size() < 1'000'000)
+    text += "\r\na line of a long note";
+  const std::string file = EncodeNote({60, 50, 230, 280}, text, NoteEncoding::kUtf8);
+  for (const bool moved : {false, true}) {
+    for (const bool cut_short : {false, true}) {
+      SCOPED_TRACE(std::string(moved ? "moved" : "not moved") + (cut_short ? ", cut short" : ""));
+      test::WriteFileBytes(note, file);
+      const ULONGLONG written = LastWrite(note);
+      NoteWindow window(test::Open(note));
+      test::WhenIdle([&] {
+        HWND edit = ::GetDlgItem(window.hwnd(), IDC_NOTE_TEXT);
+        EXPECT_NE(WindowText(window.hwnd()).find("long (loading, "), std::string::npos);
+        ::SendMessageW(edit, WM_CHAR, 'x', 1);
+        if (moved)
+          ::MoveWindow(window.hwnd(), 70, 60, 230, 280, TRUE);
+        if (!cut_short) {
+          EXPECT_TRUE(test::PumpUntil([&] { return !window.loading(); }, 60000));
+          EXPECT_EQ(WindowText(window.hwnd()), "long");
+          EXPECT_TRUE(WindowTextW(edit) == FromUtf8(text)) << "not the note as loaded at once";
+          EXPECT_FALSE(::GetWindowLongPtrW(edit, GWL_STYLE) & ES_READONLY);
+        }
+        ::PostMessageA(window.hwnd(), WM_CLOSE, 0, 0);
+      });
+      window.RunModal();
+      const bool saved = moved && !cut_short;
+      const std::string expected =
+          saved ? EncodeNote({70, 60, 230, 280}, text, NoteEncoding::kUtf8) : file;
+      EXPECT_TRUE(test::ReadFileBytes(note) == expected) << "the file holds another note";
+      EXPECT_EQ(LastWrite(note) != written, saved);
+    }
+  }
+}
+
 // Whether `control` draws in a face whose letters are all as wide.
 bool IsFixedPitch(HWND control) {
   HDC dc = ::GetDC(control);

@@ -262,19 +262,20 @@ inline std::string Open(const std::string& path) {
 }
 
 // Runs the note window of `command`, its boxes answered with `answers` (once
-// they wait, with `answer_when_waiting`): `act` runs once its loop is idle,
-// then the window is asked to close. The boxes it showed.
+// they wait, with `answer_when_waiting`): `act` runs once its note is in and
+// its loop is idle, then the window is asked to close. The boxes it showed.
 inline std::vector<RecordedBox> RunNote(const std::string& command,
                                         const std::function<void(NoteWindow&, HWND)>& act,
                                         std::deque<int> answers = {},
                                         bool answer_when_waiting = false) {
   MessageBoxRecorder boxes(std::move(answers), answer_when_waiting);
   NoteWindow window(command);
-  WhenIdle([&] {
-    act(window, ::GetDlgItem(window.hwnd(), IDC_NOTE_TEXT));
-    if (::IsWindow(window.hwnd()))
-      ::PostMessageA(window.hwnd(), WM_CLOSE, 0, 0);
-  });
+  WhenDone([&] { return !window.loading(); },
+           [&] {
+             act(window, ::GetDlgItem(window.hwnd(), IDC_NOTE_TEXT));
+             if (::IsWindow(window.hwnd()))
+               ::PostMessageA(window.hwnd(), WM_CLOSE, 0, 0);
+           });
   window.RunModal();
   return boxes.boxes();
 }

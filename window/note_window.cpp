@@ -67,8 +67,10 @@ BOOL NoteWindow::OnInitDialog() {
   ::SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
   ::SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
   // The dialog manager gives the first control the focus; showing and
-  // activating the window take it away again.
-  return TRUE;
+  // activating the window take it away again. A window shown already (a
+  // long note's, before its text was decoded) has been activated: it keeps
+  // no focus.
+  return ::IsWindowVisible(hwnd()) ? FALSE : TRUE;
 }
 
 bool NoteWindow::PreTranslateMessage(MSG& message) {
@@ -188,15 +190,19 @@ Handled NoteWindow::OnCtlColor(WPARAM dc, LPARAM) {
 }
 
 void NoteWindow::UpdateTitle() {
+  ShowTitle(note_.path(), feed_.active() ? std::optional(feed_.percent()) : std::nullopt);
+}
+
+void NoteWindow::ShowTitle(const std::string& path, std::optional<int> percent_loaded) {
   wchar_t title[256] = {};
   // On failure the caption comes from the path's own file name.
-  if (::GetFileTitleW(FromUtf8(note_.path()).c_str(), title, ARRAYSIZE(title)) != 0)
+  if (::GetFileTitleW(FromUtf8(path).c_str(), title, ARRAYSIZE(title)) != 0)
     title[0] = L'\0';
   title[ARRAYSIZE(title) - 1] = L'\0';
   // UTF-8 has no lead byte that the caption's rules could take for a '.' or a separator.
-  std::string caption = NoteCaption(Utf8(title), note_.path());
-  if (feed_.active())
-    caption = FormatText(kLoadingCaption, {caption, std::to_string(feed_.percent())});
+  std::string caption = NoteCaption(Utf8(title), path);
+  if (percent_loaded)
+    caption = FormatText(kLoadingCaption, {caption, std::to_string(*percent_loaded)});
   ::SetWindowTextW(hwnd(), FromUtf8(caption).c_str());
 }
 

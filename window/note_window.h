@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -49,7 +50,8 @@ class NoteWindow : public Dialog<NoteWindow> {
   // `text` is UTF-8.
   int ShowNoteMessage(std::string_view text);
 
-  // Sets the caption from the note path: the note's name without extension.
+  // Sets the caption from the note path: the note's name without extension,
+  // and how much is in while a long note comes in.
   void UpdateTitle();
 
  protected:
@@ -114,6 +116,10 @@ class NoteWindow : public Dialog<NoteWindow> {
   NoteGeometry CurrentGeometry() const;
   // Makes `path` the open note and shows what was read of its file.
   void ShowNote(const std::string& path, NoteFileContent file);
+  // Shows the window, not yet shown, where the note of `path` and `file`
+  // (a long one, whose text is not decoded yet) has it, with its caption.
+  void ShowBeforeDecoding(const std::string& path, std::string_view file);
+  void ShowTitle(const std::string& path, std::optional<int> percent_loaded);
   static bool IsUnreadable(const NoteFileContent& file);
   void ReportUnreadable(const std::string& path, const NoteFileContent& file);
   HWND edit() const noexcept { return Item(IDC_NOTE_TEXT); }

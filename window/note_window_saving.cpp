@@ -58,6 +58,8 @@ void NoteWindow::ShowNote(const std::string& path, NoteFileContent file) {
   }
   const bool unreadable = IsUnreadable(file);
   const bool read = file.status == NoteFileContent::Status::kRead;
+  if (read && file.bytes.size() > kPiecesAbove && !::IsWindowVisible(hwnd()))
+    ShowBeforeDecoding(path, file.bytes);
   if (unreadable)
     ReportUnreadable(path, file);
   std::optional<NoteView> view =
@@ -98,6 +100,17 @@ void NoteWindow::ShowNote(const std::string& path, NoteFileContent file) {
                    MB_ICONSTOP);
   }
   MarkShowing(hwnd(), IdentifyFile(path));
+}
+
+void NoteWindow::ShowBeforeDecoding(const std::string& path, std::string_view file) {
+  // Decoding a long note takes a while: the window shows first. Its place is
+  // in the file's first lines.
+  constexpr size_t kHead = 4096;
+  const NoteGeometry geometry = PlaceWithinReach(DecodeNote(file.substr(0, kHead)).geometry);
+  ::MoveWindow(hwnd(), geometry.left, geometry.top, geometry.width, geometry.height, FALSE);
+  ShowTitle(path, 0);
+  ::ShowWindow(hwnd(), SW_SHOWNORMAL);
+  ::UpdateWindow(hwnd());
 }
 
 NoteGeometry NoteWindow::CurrentGeometry() const {

@@ -250,8 +250,9 @@ ULONGLONG LastWrite(const std::string& path) {
          data.ftLastWriteTime.dwLowDateTime;
 }
 
-// A long note shows at once and comes in by pieces while the window answers:
-// its caption says how much is in, and nothing can be typed until all is in.
+// A long note shows at once, with no control focused, and comes in by
+// pieces while the window answers: its caption says how much is in, and
+// nothing can be typed until all is in.
 // It is then the note as loaded at once (line breaks and characters beyond
 // the code page across pieces) and counts as unchanged: the close writes
 // nothing, unless the window was moved meanwhile. A close during the load
@@ -276,6 +277,7 @@ TEST(NoteWindow, ALongNoteComesInByPiecesAndALoadCutShortWritesNothing) {
       test::WhenIdle([&] {
         HWND edit = ::GetDlgItem(window.hwnd(), IDC_NOTE_TEXT);
         EXPECT_NE(WindowText(window.hwnd()).find("long (loading, "), std::string::npos);
+        EXPECT_EQ(::GetFocus(), nullptr);
         ::SendMessageW(edit, WM_CHAR, 'x', 1);
         if (moved)
           ::MoveWindow(window.hwnd(), 70, 60, 230, 280, TRUE);

@@ -3,6 +3,7 @@
 // large the next one is, and how much is in.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <string_view>
 
@@ -14,19 +15,33 @@ inline constexpr size_t kPiecesAbove = 256 * 1024;
 // The first piece: a few screens, so that the window shows text at once.
 inline constexpr size_t kFirstPiece = 16 * 1024;
 
+// The longest stretch of one line that a piece holds. The edit wraps a
+// line by laying out all of the line that is left for every line it makes
+// of it: a long line costs it the square of its length at once, and only
+// the square of a piece's length piece by piece.
+inline constexpr size_t kLongLinePiece = 4096;
+
 // Where the piece that starts at `from` ends: at most `most` characters on
 // (at least one), after the last line break in that stretch where there is
-// one, and never between a CR and its LF or between the halves of a
-// surrogate pair. A piece that ends mid-line leaves the edit a shorter line
-// to wrap: it wraps a line afresh from the line's start with each piece.
+// one, but no more than kLongLinePiece characters into a line; and never
+// between a CR and its LF or between the halves of a surrogate pair.
 template <class Char>
 size_t PieceEnd(std::basic_string_view<Char> text, size_t from, size_t most) {
-  if (most >= text.size() - from)
-    return text.size();
-  size_t end = from + (most > 0 ? most : 1);
-  const size_t line_end = text.rfind(Char('\n'), end - 1);
-  if (line_end != std::basic_string_view<Char>::npos && line_end >= from)
-    return line_end + 1;
+  const size_t limit = from + std::min(std::max<size_t>(most, 1), text.size() - from);
+  size_t end = limit;
+  size_t line_start = from;
+  for (size_t at = from; at < limit; ++at) {
+    if (text[at] == Char('\n')) {
+      line_start = at + 1;
+    } else if (at - line_start == kLongLinePiece) {
+      end = at;
+      break;
+    }
+  }
+  if (end == text.size())
+    return end;
+  if (end == limit && line_start > from)
+    return line_start;  // after the last line break
   const auto high_surrogate = [](Char c) {
     return c >= 0xD800 && c <= 0xDBFF;
   };

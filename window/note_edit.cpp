@@ -2,7 +2,21 @@
 
 #include <utility>
 
+#include "core/word_break.h"
+
 namespace quillbox {
+namespace {
+
+int CALLBACK BreakAfterBlanks(LPWSTR text, int index, int count, int code) {
+  return WordBreak(text, index, count, static_cast<WordBreakQuestion>(code));
+}
+
+}  // namespace
+
+void NoteEdit::Attach(HWND edit) {
+  Subclass(edit);
+  ::SendMessageW(edit, EM_SETWORDBREAKPROC, 0, reinterpret_cast<LPARAM>(&BreakAfterBlanks));
+}
 
 Handled NoteEdit::OnGetDlgCode(WPARAM, LPARAM) {
   // The dialog manager moves the focus on Tab and Ctrl+Tab, and selects the

@@ -9,6 +9,11 @@
 namespace quillbox {
 
 class NoteEdit : public Control<NoteEdit> {
+ public:
+  // Takes `edit` over, and has it wrap lines after blanks by a rule that
+  // looks at one line at a time.
+  void Attach(HWND edit);
+
  private:
   Handled OnGetDlgCode(WPARAM wparam, LPARAM lparam);
   Handled OnKeyDown(WPARAM key, LPARAM lparam);

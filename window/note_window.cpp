@@ -41,7 +41,7 @@ BOOL NoteWindow::OnInitDialog() {
     ::AppendMenuA(system_menu, MF_STRING, IDM_ABOUTBOX, about);
   }
   HWND edit = Item(IDC_NOTE_TEXT);
-  edit_.Subclass(edit);
+  edit_.Attach(edit);
   ::SendMessageA(edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
                  MAKELPARAM(kLeftMargin, kRightMargin));
   // Typing is not held to the edit's default of 32,767 characters: a note

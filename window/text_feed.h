@@ -23,8 +23,8 @@ class TextFeed {
   // Empties `edit` (a child of `window`) and starts putting `text` into it;
   // its first piece goes in at once.
   void Start(HWND window, HWND edit, std::wstring text);
-  // Puts the next piece in. Returns false when the edit refused it (memory
-  // ran out): the feed has then stopped.
+  // Puts the next piece in, or a few if they are quick. Returns false when
+  // the edit refused one (memory ran out): the feed has then stopped.
   bool Step();
   // Whether the whole text is in.
   bool done() const noexcept { return at_ == text_.size(); }
@@ -39,6 +39,8 @@ class TextFeed {
   size_t at_ = 0;  // what is in
   size_t piece_ = 0;
   bool was_read_only_ = false;
+
+  bool PutPiece();
 };
 
 }  // namespace quillbox

@@ -24,6 +24,11 @@ TEST(PieceEnd, EndsAfterALineBreakAndSplitsNoPair) {
   for (const auto& [from, most, end] : cases) {
     EXPECT_EQ(PieceEnd(std::u16string_view(text), from, most), end) << from << "+" << most;
   }
+  // A long line is cut kLongLinePiece characters in, counted from its start
+  // or from the piece's.
+  const std::u16string long_line = u"x\n" + std::u16string(10'000, u'w') + u"\n";
+  EXPECT_EQ(PieceEnd(std::u16string_view(long_line), 0, 100'000), 2 + kLongLinePiece);
+  EXPECT_EQ(PieceEnd(std::u16string_view(long_line), 100, 100'000), 100 + kLongLinePiece);
 }
 
 TEST(NextPieceSize, ScalesToTheTargetTimeGrowingAtMostFourfold) {

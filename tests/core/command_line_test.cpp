@@ -12,12 +12,9 @@ using namespace std::string_literals;
 
 TEST(SplitArguments, BackslashAndQuoteRulesMatchTheRuntime) {
   const std::pair<std::string, std::vector<std::string>> cases[] = {
-      {"  a\tb  c  ", {"a", "b", "c"}},
-      {R"(a"b c"d)", {"ab cd"}},
-      {R"(a\\\"b)", {R"(a\"b)"}},
-      {R"("a\\" b)", {R"(a\)", "b"}},
-      {R"("a""b" c)", {R"(a"b)", "c"}},
-      {R"(x "open to the end )", {"x", "open to the end "}},
+      {"  a\tb  c  ", {"a", "b", "c"}}, {R"(a"b c"d)", {"ab cd"}},
+      {R"(a\\\"b)", {R"(a\"b)"}},       {R"("a\\" b)", {R"(a\)", "b"}},
+      {R"("a""b" c)", {R"(a"b)", "c"}}, {R"(x "open to the end )", {"x", "open to the end "}},
   };
   for (const auto& [line, expected] : cases)
     EXPECT_EQ(SplitArguments(line), expected) << line;

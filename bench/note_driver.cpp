@@ -180,19 +180,29 @@ char LastByte(const char* path) {
   return got == 1 ? last : 0;
 }
 
-int Measure(const char* program, const char* file, LRESULT length) {
+// Starts PROGRAM FILE; its process handle, or nullptr when it cannot.
+HANDLE Start(const char* program, const char* file, DWORD* process_id) {
   std::string command = "\"";
   command.append(program).append("\" ").append(
       file);  // appended: GCC 12 warns falsely on a chained +
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  const double start = Now();
   if (!::CreateProcessA(program, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process)) {
-    return Fail("cannot start the program");
+    return nullptr;
   }
   ::CloseHandle(process.hThread);
+  *process_id = process.dwProcessId;
+  return process.hProcess;
+}
+
+int Measure(const char* program, const char* file, LRESULT length) {
+  PROCESS_INFORMATION process{};
+  const double start = Now();
+  process.hProcess = Start(program, file, &process.dwProcessId);
+  if (!process.hProcess)
+    return Fail("cannot start the program");
   HWND window = WaitShown(process.dwProcessId, nullptr, length, process.hProcess);
   if (!window)
     return Fail("the program showed no window with the whole text");
@@ -243,17 +253,11 @@ LRESULT LengthWithin(HWND edit, UINT ms) {
 }
 
 int Load(const char* program, const char* file, LRESULT length, double limit_ms, bool close) {
-  std::string command = "\"";
-  command.append(program).append("\" ").append(file);
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
   const double start = Now();
-  if (!::CreateProcessA(program, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
+  process.hProcess = Start(program, file, &process.dwProcessId);
+  if (!process.hProcess)
     return Fail("cannot start the program");
-  }
-  ::CloseHandle(process.hThread);
   const std::string over = ">" + std::to_string(static_cast<long>(limit_ms));
   std::string visible = over;
   std::string shown = over;

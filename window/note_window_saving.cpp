@@ -58,7 +58,8 @@ void NoteWindow::ShowNote(const std::string& path, NoteFileContent file) {
   }
   const bool unreadable = IsUnreadable(file);
   const bool read = file.status == NoteFileContent::Status::kRead;
-  if (read && file.bytes.size() > kPiecesAbove && !::IsWindowVisible(hwnd()))
+  const bool shown_early = read && file.bytes.size() > kPiecesAbove && !::IsWindowVisible(hwnd());
+  if (shown_early)
     ShowBeforeDecoding(path, file.bytes);
   if (unreadable)
     ReportUnreadable(path, file);
@@ -93,6 +94,9 @@ void NoteWindow::ShowNote(const std::string& path, NoteFileContent file) {
     ::SetFocus(nullptr);
   } else {
     note_.SetSavedGeometry(CurrentGeometry());
+    // Shown as loading, but its text could not be decoded (memory ran out).
+    if (shown_early)
+      UpdateTitle();
   }
   // Read but not shown: memory ran out on the way; the file stays as it is.
   if (read && note_.unreadable()) {

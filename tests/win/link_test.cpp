@@ -102,7 +102,7 @@ void RunLink(const char* text, const char* url,
 }
 
 // An empty text shows the URL, a text is kept; the font is the dialog's;
-// resting on the link shows the URL in a tooltip.
+// resting on the link shows the URL in a tooltip, in the hover colour.
 TEST(Link, ShowsItsTextInTheDialogsFontAndItsUrlAsATooltip) {
   for (const auto& [text, url] : {std::pair{"link", ""}, {"", "qbtest:page"}}) {
     const std::string shown = std::string(text) + url;  // the one of them that is not empty
@@ -124,96 +124,22 @@ TEST(Link, ShowsItsTextInTheDialogsFontAndItsUrlAsATooltip) {
                      [=, &parent] {
                        EXPECT_TRUE(::IsWindowVisible(tooltip)) << "no tooltip shown";
                        EXPECT_EQ(WindowText(tooltip), shown);
+                       EXPECT_EQ(Look(item).first, LinkControl::kHoverColor);
                        ::PostMessageA(parent.hwnd(), WM_CLOSE, 0, 0);
                      });
     });
   }
 }
 
-// The hover ends when the timer finds the mouse on the link's right or bottom
-// edge, not on its top left corner; the mode says whether the link is
-// underlined while hovered and after. The first row's mode is not set: it is
-// the one that the take-over leaves.
-TEST(Link, TheUnderlineFollowsTheModeAndTheHoverEndsWhenTheMouseLeaves) {
-  RunLink("link", "", [](DialogBase& parent, LinkControl& link, HWND item) {
-    RECT r{};
-    ::GetWindowRect(item, &r);
-    using enum UnderlineMode;
-    const struct {
-      UnderlineMode mode;
-      POINT mouse_after;
-      bool ends, underlined_over, underlined_after;
-    } hovers[] = {{OnHover, {r.right, r.top + 1}, true, true, false},
-                  {Always, {r.left + 1, r.bottom}, true, true, true},
-                  {Never, {r.right, r.bottom}, true, false, false},
-                  {OnHover, {r.left, r.top}, false, true, true}};
-    for (const auto& hover : hovers) {
-      SCOPED_TRACE(&hover - hovers);
-      if (&hover != hovers)
-        link.SetUnderline(hover.mode);
-      ::SendMessageA(item, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
-      EXPECT_EQ(Look(item), std::pair(LinkControl::kHoverColor, hover.underlined_over));
-      MoveCursorTo(hover.mouse_after);
-      ::PostMessageA(item, WM_TIMER, LinkControl::kHoverTimer, 0);
-      test::DispatchPending();
-      const COLORREF after = hover.ends ? LinkControl::kUnvisitedColor : LinkControl::kHoverColor;
-      EXPECT_EQ(Look(item), std::pair(after, hover.underlined_after));
-    }
-    ::PostMessageA(parent.hwnd(), WM_CLOSE, 0, 0);
-  });
-}
-
-// Stand-ins for the shell's http handler and the ".htm" class's command;
-// ".htm" files have no handler unless a test names one.
+// A stand-in for the shell's http handler; ".htm" files have no handler, so
+// that a launch the shell cannot make fails.
 struct Browsers {
   test::TempFolder shell_folder;
-  test::TempFolder fallback_folder;
   BrowserStandIn shell{shell_folder.path()};
-  BrowserStandIn fallback{fallback_folder.path()};
   std::optional<RegistryOverride> http{std::in_place, HKEY_CLASSES_ROOT,
                                        "http\\shell\\open\\command", shell.Command()};
-  RegistryOverride by_page{HKEY_CLASSES_ROOT, "QuillboxTest.Page\\shell\\open\\command",
-                           fallback.Command()};
   RegistryOverride no_htm_handler{HKEY_CLASSES_ROOT, ".htm", "QuillboxTest.None"};
 };
-
-// A click, the first while hovered, opens http by the shell; what the shell
-// cannot open goes to the ".htm" handler's command; with no such handler the
-// click fails and says why. A successful open leaves the visited colour, a
-// failed one the unvisited; only the expected stand-in starts.
-TEST(Link, AClickOpensByTheShellElseByTheHtmHandlerElseSaysWhy) {
-  QUILLBOX_ONLY_IN_WINE("HKEY_CLASSES_ROOT\\http and .htm");
-  Browsers browsers;
-  test::MessageBoxRecorder boxes;
-  RunLink("link", "", [&](DialogBase& parent, LinkControl& link, HWND item) {
-    const struct {
-      const char* url;
-      BrowserStandIn* started;
-    } clicks[] = {{"http://qbtest.example/", &browsers.shell},
-                  {"qbtest-nowhere:page", &browsers.fallback},
-                  {"qbtest-nowhere:page", nullptr}};
-    ::SendMessageA(item, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
-    for (const auto& click : clicks) {
-      SCOPED_TRACE(&click - clicks);
-      const char* htm = click.started ? "QuillboxTest.Page" : "QuillboxTest.None";
-      RegistryOverride handler(HKEY_CLASSES_ROOT, ".htm", htm);
-      link.SetUrl(click.url);
-      // Notified only with SS_NOTIFY, which the take-over sets.
-      ::SendMessageA(item, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-      if (click.started) {
-        EXPECT_NE(click.started->NextCommandLine().find(click.url), std::string::npos);
-      }
-      EXPECT_FALSE(browsers.shell.Started());
-      EXPECT_FALSE(browsers.fallback.Started());
-      const COLORREF colour =
-          click.started ? LinkControl::kVisitedColor : LinkControl::kUnvisitedColor;
-      EXPECT_EQ(Look(item).first, colour);
-    }
-    ::PostMessageA(parent.hwnd(), WM_CLOSE, 0, 0);
-  });
-  ASSERT_EQ(boxes.boxes().size(), 1u);
-  EXPECT_EQ(boxes.boxes()[0].text, LaunchErrorText(SE_ERR_NOASSOC));
-}
 
 // The About box over a stand-in for the note window, centred on it, with
 // the capture and the note window disabled, the address in link colour

@@ -244,7 +244,7 @@ INPUT Key(WORD key, DWORD flags = 0, WORD unicode = 0) {
 // Keys pressed in the text go through the window's own loop and the dialog
 // manager: Tab, Ctrl+Tab and Shift+Tab insert a tab at the caret (none
 // selects the text for the next key to replace); characters the ANSI code
-// page lacks, pasted with Ctrl+V and typed, are saved in UTF-8 and read back;
+// page lacks, pasted with Ctrl+V and typed, are saved in UTF-8;
 // Escape closes the window. A UTF-16 note of another editor shows its text
 // and is not rewritten.
 TEST(NoteSafety, KeysReachTheTextThroughTheWindowsLoopAndEscapeClosesIt) {
@@ -298,9 +298,6 @@ TEST(NoteSafety, KeysReachTheTextThroughTheWindowsLoopAndEscapeClosesIt) {
   EXPECT_EQ(escape_missed, nullptr) << "Escape did not close the window";
   const std::string typed = "Buy\tx\ty\tz\xF0\x9F\x98\x80\xD0\x96 milk";
   EXPECT_EQ(test::ReadFileBytes(note), EncodeNote({60, 50, 230, 280}, typed, NoteEncoding::kUtf8));
-  test::RunNote(test::Open(note), [&](NoteWindow&, HWND edit) {
-    EXPECT_TRUE(WindowTextW(edit) == L"Buy\tx\ty\tz" + pasted + L"\u0416 milk");
-  });
   const std::wstring marked =
       L"\xFEFF"
       L"1001\r\n1\r\n2\r\n300\r\n300\r\n\u4E2D";

@@ -1,5 +1,5 @@
-// The link control, on a dialog that passes it its colour requests and clicks
-// and as the two pieces of the About box's address, driven by real mouse
+// The link control, on a dialog that passes it its colour requests and as
+// the two pieces of the About box's address, driven by real mouse
 // messages at real cursor positions. Pages open in stand-ins for the browser:
 // no real browser is ever started.
 
@@ -81,22 +81,20 @@ std::pair<COLORREF, bool> Look(HWND control, HGDIOBJ brush = ::GetStockObject(NU
 }
 
 // The test dialog, its static taken over as a link to `url` with `text`
-// after the underline was set to always and the cursor moved away (the real
-// cursor would hover of its own); `act` runs in its loop and closes it.
-void RunLink(const char* text, const char* url,
-             const std::function<void(DialogBase&, LinkControl&, HWND)>& act) {
+// after the cursor moved away (the real cursor would hover of its own); `act`
+// runs in its loop and closes it.
+void RunLink(const char* text, const char* url, const std::function<void(DialogBase&, HWND)>& act) {
   DialogBase parent(IDD_TEST_DIALOG, nullptr);
   LinkControl link;
   test::WhenIdle([&] {
     HWND item = parent.Item(IDC_TEST_STATIC);
     ::SetWindowTextA(item, text);
     link.SetUrl(url);
-    link.SetUnderline(UnderlineMode::Always);
     RECT r{};
     ::GetWindowRect(item, &r);
     MoveCursorTo(POINT{r.right + 200, r.bottom + 200});
     link.Subclass(item);
-    act(parent, link, item);
+    act(parent, item);
   });
   parent.RunModal();
 }
@@ -107,7 +105,7 @@ TEST(Link, ShowsItsTextInTheDialogsFontAndItsUrlAsATooltip) {
   for (const auto& [text, url] : {std::pair{"link", ""}, {"", "qbtest:page"}}) {
     const std::string shown = std::string(text) + url;  // the one of them that is not empty
     SCOPED_TRACE(shown);
-    RunLink(text, url, [&](DialogBase& parent, LinkControl&, HWND item) {
+    RunLink(text, url, [&](DialogBase& parent, HWND item) {
       EXPECT_EQ(WindowText(item), shown);
       EXPECT_STREQ(Font(item).lfFaceName, Font(parent.hwnd()).lfFaceName);
       // The popup of the tooltip class owned by the dialog.
